@@ -1,0 +1,46 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstdlib>
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Veltrane Diagnostics Suite: hop bin analyzer, spectrum analyzer and "
+                       "network diagnostics for the RM7700 radio module."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("Use FILE as the settings store instead of the per-user one."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption emulate(
+        QStringLiteral("emulate"),
+        QStringLiteral("Start the bundled RM7700 emulator (rm7700-emu) on a pseudo-terminal and "
+                       "use it as the radio. The stored port is left unchanged."));
+    const QCommandLineOption emulatorArg(
+        QStringLiteral("emulator-arg"),
+        QStringLiteral("Pass ARG to rm7700-emu (repeatable), e.g. --emulator-arg=--baud=57600."),
+        QStringLiteral("ARG"));
+    parser.addOption(settings);
+    parser.addOption(emulate);
+    parser.addOption(emulatorArg);
+
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()),
+                     qPrintable(parser.helpText()));
+        std::exit(2);
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+
+    CommandLine line;
+    line.settingsFile = parser.value(settings);
+    line.emulate = parser.isSet(emulate);
+    line.emulatorArgs = parser.values(emulatorArg);
+    return line;
+}

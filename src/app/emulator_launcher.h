@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Starts the bundled RM7700 emulator on a pseudo-terminal so that the suite can be
+// tried without a radio. The emulator ends with the suite: it exits when its
+// standard input (our pipe) closes.
+class EmulatorLauncher {
+public:
+    ~EmulatorLauncher();
+
+    // Starts rm7700-emu with `extraArgs`; returns the pseudo-terminal's path, or an
+    // empty text (see errorText) when it could not be started.
+    QString start(const QStringList& extraArgs);
+    QString errorText() const { return error_; }
+
+    // rm7700-emu beside this program, in the build tree, or on the PATH.
+    static QString findExecutable();
+
+private:
+    QProcess process_;
+    QString error_;
+};

@@ -1,0 +1,24 @@
+#include "app/startup.h"
+
+#include "app/settings_store.h"
+#include "app/suite.h"
+#include "ui/message_boxes.h"
+
+bool StartUpLink(Suite& suite, const SettingsStore& store, MessageBoxes& messages) {
+    StopFlags& flags = suite.flags;
+    flags.SpectrumStopped = true;
+    flags.QueryStopRequested = true;
+    flags.HopBinStopped = true;
+    flags.PingTestStopped = true;
+
+    Settings& settings = suite.settings;
+    settings.ProgramDirectory = FindProgramDirectory();
+    if (settings.ProgramDirectory.isEmpty())
+        messages.showMessage(QStringLiteral("Can't locate program directory"));
+    LoadSettings(settings, store);
+    settings.applyStartupConversions();
+    settings.IsWindowsNT = false; // no such thing here; only a Windows port list used it
+
+    suite.link.FillPortSettings();
+    return suite.link.OpenPort(0);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+// The cooperative cancellation flags of the suite. True means "not running" or
+// "stop now". Click handlers only set these; the long-running loops (radio waits,
+// acquisition, playback, network query) test them at their next check.
+struct StopFlags {
+    bool StopRequested = false;      // ends the acquisition loop and every retry loop
+    bool ApplicationClosing = false; // set while the main window closes: every wait ends at once
+    bool HopBinStopped = true;       // hop bin analyzer not acquiring
+    bool SpectrumStopped = true;     // spectrum analyzer not acquiring
+    bool QueryStopRequested = true;  // no network query running
+    bool PingTestStopped = true;     // no ping test running
+
+    // A link that has become unusable stops every running tool at once.
+    void stopAllTools() {
+        StopRequested = true;
+        QueryStopRequested = true;
+        PingTestStopped = true;
+        SpectrumStopped = true;
+        HopBinStopped = true;
+    }
+};

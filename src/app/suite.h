@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/event_wait.h"
+#include "app/settings.h"
+#include "app/stop_flags.h"
+#include "link/link_status_display.h"
+#include "link/mode_protocol.h"
+#include "link/radio_link.h"
+
+class MessageBoxes;
+class StatusText;
+class AnalyzerSurfaces;
+
+// The application context: one per program, and one per test that needs a whole
+// suite. It owns every piece of state and hands each piece the neighbours it uses;
+// nothing in the suite reaches for a global.
+class Suite {
+public:
+    Suite(MessageBoxes& messages, StatusText& statusBar, AnalyzerSurfaces& surfaces)
+        : linkStatus(settings, flags, surfaces), link(settings, flags, wait, messages),
+          modes(link, settings, flags, wait, linkStatus, statusBar) {}
+
+    Settings settings;
+    StopFlags flags;
+    EventWait wait{flags};
+    LinkStatusDisplay linkStatus;
+    RadioLink link;
+    ModeProtocol modes;
+};

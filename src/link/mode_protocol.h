@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+
+struct Settings;
+struct StopFlags;
+class EventWait;
+class RadioLink;
+class LinkStatusDisplay;
+class StatusText;
+
+// The radio's modes and the guarded command exchange that moves it between them.
+//
+// The RM7700 passes user data transparently in normal mode. "AT+++" CR takes it to
+// AT command mode; from there 0xCC 0x65 enters configuration mode (spectrum
+// points), 0xCC 0x8F 0x01 bin report mode and 0xCC 0x8E 0x01 acquisition mode
+// (network query). Every reply must come within the 1000 ms of the command timer;
+// a radio that does not answer leaves the mode record unchanged and the exchange
+// is retried by the callers until the user stops.
+class ModeProtocol : public QObject {
+    Q_OBJECT
+public:
+    enum : std::int32_t { Normal = 0, AtCommand = 1, Config = 2, BinReport = 4, Acquisition = 8 };
+
+    ModeProtocol(RadioLink& link, const Settings& settings, StopFlags& flags,
+                 const EventWait& wait, LinkStatusDisplay& status, StatusText& statusBar,
+                 QObject* parent = nullptr);
+
+    std::int32_t RadioState = Normal; // the mode the radio is believed to be in
+    bool CommandTimedOut = false;     // set when the command timer runs out
+    QByteArray LocalRadioAddress;     // the attached radio's own address, once read
+    bool RestoreOptionBit = false;    // the option bit was set and has been cleared
+
+    // One guarded exchange: optionally enter AT command mode and configuration
+    // mode, send `command` and wait for `expected` (anywhere in the received
+    // bytes) or, when `expected` is empty, for `count` bytes; optionally leave
+    // configuration mode and AT command mode. True when every step was answered in
+    // time, or when the command itself had been answered before a later step timed
+    // out.
+    bool ExchangeCommand(const QByteArray& command, bool enterAT, bool enterConfig,
+                         const QByteArray& expected, int count, bool exitConfig, bool exitAT);
+
+    // Walks the radio down to normal mode and up to `target` (0, 1, 2, 4 or 8),
+    // retrying each step until it succeeds or the user stops; with `singleStep`
+    // each phase makes one attempt (shut-down).
+    void ChangeRadioState(std::int32_t target, bool singleStep);
+
+    void SetDestinationAddress(const QByteArray& address);
+    void ReadLocalRadioAddress();
+    void ClearRadioOptionBit();
+    void RestoreRadioOptionBit();
+
+    // The command timer: one-shot, 1000 ms. Starting it while it runs lets the
+    // running period continue.
+    void startCommandTimer();
+    void stopCommandTimer();
+    bool commandTimerActive() const { return commandTimer_.isActive(); }
+
+    // The status bar text of a mode ("Radio State: Bin Report Mode", ...).
+    static QString radioStateText(std::int32_t state);
+
+private:
+    bool send(const QByteArray& bytes);
+    void setState(std::int32_t state);
+    // Waits for the answer or the timer; false when the program is closing.
+    bool waitForAnswer(const class ExpectedAnswer& answer);
+    bool stopping() const;
+    void exchangeStepDown();
+    void exchangeStepUp(std::int32_t target);
+
+    RadioLink& link_;
+    const Settings& settings_;
+    StopFlags& flags_;
+    const EventWait& wait_;
+    LinkStatusDisplay& status_;
+    StatusText& statusBar_;
+    QTimer commandTimer_;
+};

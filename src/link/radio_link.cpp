@@ -1,0 +1,173 @@
+#include "link/radio_link.h"
+
+#include "app/event_wait.h"
+#include "app/settings.h"
+#include "app/stop_flags.h"
+#include "ui/message_boxes.h"
+
+namespace {
+constexpr int kTcpConnectTimeoutMs = 2000;
+const char* const kSerialSendFailed = "Port not open.  Check the PC Settings page.";
+const char* const kTcpSendFailed =
+    "Unable to open port.  Check to see that no other programs are using the port.";
+} // namespace
+
+RadioLink::RadioLink(Settings& settings, StopFlags& flags, const EventWait& wait,
+                     MessageBoxes& messages, QObject* parent)
+    : QObject(parent), settings_(settings), flags_(flags), wait_(wait), messages_(messages) {
+    connect(&serial_, &QSerialPort::readyRead, this, &RadioLink::onSerialReadyRead);
+    connect(&serial_, &QSerialPort::errorOccurred, this, &RadioLink::onSerialError);
+    connect(&tcp_, &QTcpSocket::readyRead, this, &RadioLink::onTcpReadyRead);
+    connect(&tcp_, &QTcpSocket::disconnected, this, &RadioLink::onTcpDisconnected);
+    connect(&tcp_, &QTcpSocket::errorOccurred, this, [this] {
+        tcpAttemptFailed_ = true;
+        if (tcp_.state() != QAbstractSocket::ConnectedState && settings_.ConnectionType == 1)
+            PortIsOpen = false;
+    });
+    connectTimer_.setSingleShot(true);
+    connectTimer_.setInterval(kTcpConnectTimeoutMs);
+    connect(&connectTimer_, &QTimer::timeout, this, [this] { ConnectTimedOut = true; });
+}
+
+RadioLink::~RadioLink() {
+    if (serial_.isOpen())
+        serial_.close();
+    tcp_.abort();
+}
+
+void RadioLink::FillPortSettings() { portSettings = PortSettings::fromSettings(settings_); }
+
+bool RadioLink::OpenPort(int port) {
+    switch (settings_.ConnectionType) {
+    case 0:
+        return OpenSerialPort(port);
+    case 1:
+        return OpenTcpLink(port);
+    default:
+        return false;
+    }
+}
+
+QString RadioLink::serialDevicePath() const {
+    if (!DeviceOverride.isEmpty())
+        return DeviceOverride;
+    return comPortDevicePath(settings_, portSettings.CommPort);
+}
+
+bool RadioLink::OpenSerialPort(int /*port*/) {
+    PortIsOpen = false;
+    if (serial_.isOpen())
+        serial_.close();
+    serial_.setPortName(serialDevicePath());
+    // Settings made before the open are applied by the open itself. A device that
+    // is missing, locked by another program or not a serial port makes it fail.
+    if (portSettings.applyTo(serial_) && serial_.open(QIODevice::ReadWrite)) {
+        serial_.clear(); // nothing stale from before this open
+    }
+    PortIsOpen = serial_.isOpen();
+    return PortIsOpen;
+}
+
+bool RadioLink::OpenTcpLink(int /*port*/) {
+    tcp_.abort();
+    tcpAttemptFailed_ = false;
+    ConnectTimedOut = false;
+    tcp_.connectToHost(settings_.TcpAddress, static_cast<quint16>(settings_.TcpPort));
+    connectTimer_.start();
+    // A refused or unreachable peer ends the wait at once rather than after the
+    // whole connect period.
+    wait_.until([this] {
+        return tcp_.state() == QAbstractSocket::ConnectedState || ConnectTimedOut ||
+               tcpAttemptFailed_;
+    });
+    connectTimer_.stop();
+    const bool connected = tcp_.state() == QAbstractSocket::ConnectedState;
+    if (!connected)
+        tcp_.abort();
+    PortIsOpen = connected;
+    return connected;
+}
+
+int RadioLink::SendToRadio(int port) {
+    if (SendBuffer.isEmpty())
+        return 0;
+
+    if (settings_.ConnectionType == 1) {
+        if (tcp_.state() == QAbstractSocket::ConnectedState &&
+            tcp_.write(SendBuffer) == SendBuffer.size()) {
+            tcp_.flush();
+            return 0;
+        }
+        if (tcp_.state() == QAbstractSocket::UnconnectedState) {
+            PortIsOpen = false;
+            flags_.stopAllTools();
+            messages_.showMessage(QString::fromLatin1(kTcpSendFailed));
+            return 1;
+        }
+        return 0;
+    }
+
+    if (serial_.isOpen() && serial_.write(SendBuffer) == SendBuffer.size()) {
+        serial_.flush(); // hand the bytes to the driver now, not at the next event turn
+        return 0;
+    }
+    // The port failed under us: try once to reopen it. The message is not resent.
+    if (OpenSerialPort(port))
+        return 0;
+    flags_.stopAllTools();
+    messages_.showMessage(QString::fromLatin1(kSerialSendFailed));
+    return 1;
+}
+
+void RadioLink::RaiseRts() {
+    if (serial_.isOpen())
+        serial_.setRequestToSend(true);
+}
+
+void RadioLink::CloseAtShutdown() {
+    if (!serial_.isOpen())
+        return;
+    serial_.setFlowControl(QSerialPort::NoFlowControl);
+    serial_.setRequestToSend(false);
+    serial_.close();
+    PortIsOpen = false;
+}
+
+void RadioLink::onSerialReadyRead() {
+    const QByteArray bytes = serial_.readAll();
+    if (settings_.ConnectionType == 0)
+        ReceiveBuffer.append(bytes);
+}
+
+void RadioLink::onSerialError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+        // The device is gone (adapter unplugged, peer closed). The port would
+        // report this again and again until closed: close it on the first report.
+        if (serial_.isOpen()) {
+            serial_.close();
+            PortIsOpen = false;
+            emit linkLost();
+        }
+        break;
+    default:
+        // Refused modem-line requests on a pseudo-terminal, open failures (reported
+        // by the open's result) and the rest need nothing here.
+        break;
+    }
+}
+
+void RadioLink::onTcpReadyRead() {
+    const QByteArray bytes = tcp_.readAll();
+    if (settings_.ConnectionType == 1)
+        ReceiveBuffer.append(bytes);
+}
+
+void RadioLink::onTcpDisconnected() {
+    if (settings_.ConnectionType == 1 && PortIsOpen) {
+        PortIsOpen = false;
+        emit linkLost();
+    }
+}
