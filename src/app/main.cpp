@@ -70,9 +70,10 @@ int main(int argc, char** argv) {
 
     SettingsStore store(options.settingsFile.isEmpty() ? SettingsStore::defaultPath()
                                                        : options.settingsFile);
+    LoadStartUpSettings(suite, store, messages);
     if (options.emulate)
         suite.settings.ConnectionType = 0; // in memory only: the emulator is a serial device
-    if (!StartUpLink(suite, store, messages)) {
+    if (!OpenStartUpLink(suite)) {
         std::fprintf(stderr, "The radio link did not open (%s).\n",
                      qPrintable(suite.settings.ConnectionType == 1
                                     ? suite.settings.TcpAddress + u':' +
@@ -80,8 +81,13 @@ int main(int argc, char** argv) {
                                     : suite.link.serialDevicePath()));
         return 1;
     }
-    if (options.emulate)
-        suite.settings.ConnectionType = 0;
+    if (suite.settings.ConnectionType == 0)
+        std::printf("Radio link: %s %s\n", qPrintable(suite.link.serialDevicePath()),
+                    qPrintable(suite.link.portSettings.settingsString()));
+    else
+        std::printf("Radio link: %s:%d\n", qPrintable(suite.settings.TcpAddress),
+                    suite.settings.TcpPort);
+    std::fflush(stdout);
 
     // A radio that never answers would be retried for ever: end the check in time.
     QTimer::singleShot(kCheckTimeLimitMs, [&suite] { suite.flags.StopRequested = true; });

@@ -4,7 +4,7 @@
 #include "app/suite.h"
 #include "ui/message_boxes.h"
 
-bool StartUpLink(Suite& suite, const SettingsStore& store, MessageBoxes& messages) {
+void LoadStartUpSettings(Suite& suite, const SettingsStore& store, MessageBoxes& messages) {
     StopFlags& flags = suite.flags;
     flags.SpectrumStopped = true;
     flags.QueryStopRequested = true;
@@ -17,8 +17,10 @@ bool StartUpLink(Suite& suite, const SettingsStore& store, MessageBoxes& message
         messages.showMessage(QStringLiteral("Can't locate program directory"));
     LoadSettings(settings, store);
     settings.applyStartupConversions();
-    settings.IsWindowsNT = false; // no such thing here; only a Windows port list used it
+    settings.IsWindowsNT = false; // no such thing here
+}
 
+bool OpenStartUpLink(Suite& suite) {
     suite.link.FillPortSettings();
     return suite.link.OpenPort(0);
 }

@@ -5,7 +5,9 @@ class SettingsStore;
 class MessageBoxes;
 
 // The first steps of every start: stop flags raised, program directory found,
-// settings loaded and converted, serial line settings filled, link opened.
-// Returns false when the link did not open (the caller then lets the user choose
-// another port).
-bool StartUpLink(Suite& suite, const SettingsStore& store, MessageBoxes& messages);
+// settings loaded and converted (baud index to rate text, parity letter).
+void LoadStartUpSettings(Suite& suite, const SettingsStore& store, MessageBoxes& messages);
+
+// Fills the serial line settings and opens the link. Returns false when the link did
+// not open (the caller then lets the user choose another port).
+bool OpenStartUpLink(Suite& suite);

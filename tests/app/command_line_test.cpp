@@ -1,0 +1,81 @@
+// The veltrane-diagnostics program as a user starts it.
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ProgramRun runSuite(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral(VELTRANE_EXE_PATH), args);
+    ProgramRun run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QByteArray& content) {
+    const QString path = dir.filePath(QStringLiteral("settings.ini"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
+}
+
+} // namespace
+
+TEST(CommandLine, HelpAndVersionBehaveAsOnAnyLinuxProgram) {
+    const ProgramRun version = runSuite({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.trimmed(), QStringLiteral("veltrane-diagnostics 2.0.0"));
+
+    const ProgramRun help = runSuite({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--settings <FILE>")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--emulate")));
+
+    const ProgramRun unknown = runSuite({QStringLiteral("--no-such-option")});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("no-such-option")));
+}
+
+TEST(CommandLine, EmulatedRadioPassesTheCheckWithTheSettingsOfTheGivenStore) {
+    QTemporaryDir dir;
+    const QByteArray content = "[Settings]\nBaud=11\nPort=4\n";
+    const QString store = writeFile(dir, content);
+
+    const ProgramRun run = runSuite({QStringLiteral("--settings"), store, QStringLiteral("--emulate")});
+
+    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out + run.err);
+    EXPECT_TRUE(run.out.contains(QStringLiteral(" 115200,n,8,1\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Radio address: 12 34 56")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Radio State: Bin Report Mode")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Radio State: Acquisition Mode")));
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("Radio State: Normal Mode\nRadio check passed.\n")));
+
+    QFile file(store);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), content); // the check changes nothing that is stored
+}
+
+TEST(CommandLine, PortThatDoesNotOpenIsReported) {
+    QTemporaryDir dir;
+    const QString store = writeFile(dir, "[COM%20Ports]\nCOM1=/dev/no-such-radio\n");
+    const ProgramRun run = runSuite({QStringLiteral("--settings"), store});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("The radio link did not open (/dev/no-such-radio).")))
+        << qPrintable(run.err);
+}
