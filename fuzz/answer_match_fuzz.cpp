@@ -17,14 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     size -= 2;
     if (size < patternLength)
         return 0;
-    const QByteArray pattern(reinterpret_cast<const char*>(data), static_cast<qsizetype>(patternLength));
+    const QByteArray pattern(reinterpret_cast<const char*>(data),
+                             static_cast<qsizetype>(patternLength));
     QByteArray buffer(reinterpret_cast<const char*>(data + patternLength),
                       static_cast<qsizetype>(size - patternLength));
     const QByteArray original = buffer;
 
-    const ExpectedAnswer answer = kind == 0   ? ExpectedAnswer::containing(pattern)
-                                  : kind == 1 ? ExpectedAnswer::atLeast(static_cast<int>(patternLength))
-                                              : ExpectedAnswer::endingWith(pattern.front());
+    const ExpectedAnswer answer = kind == 0 ? ExpectedAnswer::containing(pattern)
+                                  : kind == 1
+                                      ? ExpectedAnswer::atLeast(static_cast<int>(patternLength))
+                                      : ExpectedAnswer::endingWith(pattern.front());
     const bool satisfied = answer.isSatisfiedBy(buffer);
     answer.consume(buffer);
 

@@ -5,8 +5,8 @@
 
 // Options of the veltrane-diagnostics command line.
 struct CommandLine {
-    QString settingsFile; // --settings FILE: use FILE as the settings store
-    bool emulate = false; // --emulate: start the bundled radio emulator and use it
+    QString settingsFile;     // --settings FILE: use FILE as the settings store
+    bool emulate = false;     // --emulate: start the bundled radio emulator and use it
     QStringList emulatorArgs; // --emulator-arg ARG (repeatable): passed to rm7700-emu
 };
 

@@ -22,7 +22,8 @@ EmulatorLauncher::~EmulatorLauncher() {
 QString EmulatorLauncher::findExecutable() {
     const QString here = QCoreApplication::applicationDirPath();
     const QString name = QString::fromLatin1(kEmulatorName);
-    for (const QString& candidate : {here + u'/' + name, here + QStringLiteral("/../emulator/") + name}) {
+    for (const QString& candidate :
+         {here + u'/' + name, here + QStringLiteral("/../emulator/") + name}) {
         const QFileInfo info(candidate);
         if (info.isFile() && info.isExecutable())
             return info.canonicalFilePath();
@@ -41,7 +42,8 @@ QString EmulatorLauncher::start(const QStringList& extraArgs) {
     // The emulator prints its device path on its first line.
     QDeadlineTimer deadline(kStartTimeoutMs);
     while (!process_.canReadLine()) {
-        if (deadline.hasExpired() || !process_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+        if (deadline.hasExpired() ||
+            !process_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
             error_ = QStringLiteral("rm7700-emu did not start: %1").arg(process_.errorString());
             process_.kill();
             return {};

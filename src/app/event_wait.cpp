@@ -15,7 +15,9 @@ bool EventWait::until(const std::function<bool()>& done) const {
     }
 }
 
-void EventWait::yieldOnce() const { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void EventWait::yieldOnce() const {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void EventWait::waitForEvent() const {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -20,7 +20,8 @@ bool reach(Suite& suite, std::int32_t mode) {
     suite.modes.ChangeRadioState(mode, false);
     const bool ok = suite.modes.RadioState == mode;
     if (!ok)
-        std::printf("The radio did not reach: %s\n", qPrintable(ModeProtocol::radioStateText(mode)));
+        std::printf("The radio did not reach: %s\n",
+                    qPrintable(ModeProtocol::radioStateText(mode)));
     return ok;
 }
 

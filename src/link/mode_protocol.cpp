@@ -24,8 +24,8 @@ bool startsWithLead(const QByteArray& buffer) {
 } // namespace
 
 ModeProtocol::ModeProtocol(RadioLink& link, const Settings& settings, StopFlags& flags,
-                           const EventWait& wait, LinkStatusDisplay& status,
-                           StatusText& statusBar, QObject* parent)
+                           const EventWait& wait, LinkStatusDisplay& status, StatusText& statusBar,
+                           QObject* parent)
     : QObject(parent), link_(link), settings_(settings), flags_(flags), wait_(wait),
       status_(status), statusBar_(statusBar) {
     commandTimer_.setSingleShot(true);
@@ -56,7 +56,9 @@ void ModeProtocol::startCommandTimer() {
         commandTimer_.start();
 }
 
-void ModeProtocol::stopCommandTimer() { commandTimer_.stop(); }
+void ModeProtocol::stopCommandTimer() {
+    commandTimer_.stop();
+}
 
 bool ModeProtocol::send(const QByteArray& bytes) {
     link_.SendBuffer = bytes;
@@ -75,7 +77,9 @@ bool ModeProtocol::waitForAnswer(const ExpectedAnswer& answer) {
 
 // The retry loops end on Stop, and also while the program closes: every exchange
 // then fails at once, and retrying would only spin.
-bool ModeProtocol::stopping() const { return flags_.StopRequested || flags_.ApplicationClosing; }
+bool ModeProtocol::stopping() const {
+    return flags_.StopRequested || flags_.ApplicationClosing;
+}
 
 bool ModeProtocol::ExchangeCommand(const QByteArray& command, bool enterAT, bool enterConfig,
                                    const QByteArray& expected, int count, bool exitConfig,

@@ -25,9 +25,8 @@ class ModeProtocol : public QObject {
 public:
     enum : std::int32_t { Normal = 0, AtCommand = 1, Config = 2, BinReport = 4, Acquisition = 8 };
 
-    ModeProtocol(RadioLink& link, const Settings& settings, StopFlags& flags,
-                 const EventWait& wait, LinkStatusDisplay& status, StatusText& statusBar,
-                 QObject* parent = nullptr);
+    ModeProtocol(RadioLink& link, const Settings& settings, StopFlags& flags, const EventWait& wait,
+                 LinkStatusDisplay& status, StatusText& statusBar, QObject* parent = nullptr);
 
     std::int32_t RadioState = Normal; // the mode the radio is believed to be in
     bool CommandTimedOut = false;     // set when the command timer runs out

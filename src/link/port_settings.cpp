@@ -50,7 +50,8 @@ bool PortSettings::applyTo(QSerialPort& port) const {
     if (Baud <= 0 || DataBits < 5 || DataBits > 8)
         return false;
 
-    return port.setBaudRate(Baud) && port.setDataBits(static_cast<QSerialPort::DataBits>(DataBits)) &&
+    return port.setBaudRate(Baud) &&
+           port.setDataBits(static_cast<QSerialPort::DataBits>(DataBits)) &&
            port.setParity(parity) && port.setStopBits(stopBits) &&
            port.setFlowControl(QSerialPort::NoFlowControl);
 }

@@ -35,7 +35,9 @@ RadioLink::~RadioLink() {
     tcp_.abort();
 }
 
-void RadioLink::FillPortSettings() { portSettings = PortSettings::fromSettings(settings_); }
+void RadioLink::FillPortSettings() {
+    portSettings = PortSettings::fromSettings(settings_);
+}
 
 bool RadioLink::OpenPort(int port) {
     switch (settings_.ConnectionType) {

@@ -21,7 +21,9 @@ std::vector<QString> RecordingSurface::texts() const {
     return out;
 }
 
-void RecordingSurface::clear() { ops_.push_back(op(Op::Kind::Clear, back_)); }
+void RecordingSurface::clear() {
+    ops_.push_back(op(Op::Kind::Clear, back_));
+}
 
 void RecordingSurface::drawLine(double x1, double y1, double x2, double y2, Colour colour) {
     Op o = op(Op::Kind::Line, colour);
@@ -58,7 +60,9 @@ double RecordingSurface::textWidth(const QString& text) const {
     return static_cast<double>(text.size()) * fontPoints_ * 10.0;
 }
 
-double RecordingSurface::textHeight(const QString&) const { return fontPoints_ * 24.0; }
+double RecordingSurface::textHeight(const QString&) const {
+    return fontPoints_ * 24.0;
+}
 
 void RecordingSurface::printText(double x, double y, const QString& text, Colour colour) {
     Op o = op(Op::Kind::Text, colour);

@@ -57,14 +57,16 @@ TEST(CommandLine, EmulatedRadioPassesTheCheckWithTheSettingsOfTheGivenStore) {
     const QByteArray content = "[Settings]\nBaud=11\nPort=4\n";
     const QString store = writeFile(dir, content);
 
-    const ProgramRun run = runSuite({QStringLiteral("--settings"), store, QStringLiteral("--emulate")});
+    const ProgramRun run =
+        runSuite({QStringLiteral("--settings"), store, QStringLiteral("--emulate")});
 
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out + run.err);
     EXPECT_TRUE(run.out.contains(QStringLiteral(" 115200,n,8,1\n")));
     EXPECT_TRUE(run.out.contains(QStringLiteral("Radio address: 12 34 56")));
     EXPECT_TRUE(run.out.contains(QStringLiteral("Radio State: Bin Report Mode")));
     EXPECT_TRUE(run.out.contains(QStringLiteral("Radio State: Acquisition Mode")));
-    EXPECT_TRUE(run.out.endsWith(QStringLiteral("Radio State: Normal Mode\nRadio check passed.\n")));
+    EXPECT_TRUE(
+        run.out.endsWith(QStringLiteral("Radio State: Normal Mode\nRadio check passed.\n")));
 
     QFile file(store);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -76,6 +78,7 @@ TEST(CommandLine, PortThatDoesNotOpenIsReported) {
     const QString store = writeFile(dir, "[COM%20Ports]\nCOM1=/dev/no-such-radio\n");
     const ProgramRun run = runSuite({QStringLiteral("--settings"), store});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("The radio link did not open (/dev/no-such-radio).")))
+    EXPECT_TRUE(
+        run.err.contains(QStringLiteral("The radio link did not open (/dev/no-such-radio).")))
         << qPrintable(run.err);
 }

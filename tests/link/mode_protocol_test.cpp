@@ -139,8 +139,8 @@ TEST_F(ModeProtocolTest, SpectrumFailureTextIsErasedByTheNextSuccess) {
     ASSERT_EQ(texts.size(), 1u); // the erase, and nothing new
     EXPECT_EQ(texts[0].text, kFailureText);
     EXPECT_EQ(texts[0].colour, suite->settings.BackgroundColor);
-    EXPECT_EQ(texts[0].x1, 550);  // "SpecAn Left" + 50
-    EXPECT_EQ(texts[0].y1, 1250); // "SpecAn Top" + 750
+    EXPECT_EQ(texts[0].x1, 550);                // "SpecAn Left" + 50
+    EXPECT_EQ(texts[0].y1, 1250);               // "SpecAn Top" + 750
     EXPECT_TRUE(surfaces.hopBin.ops().empty()); // the hop bin window shows nothing meanwhile
 }
 
@@ -172,8 +172,8 @@ TEST_F(ModeProtocolTest, CommandAnsweredBeforeALaterStepTimesOutStillCounts) {
     // The radio answers the command, but not the "V" that would leave configuration
     // mode (it is not in configuration mode), so the exchange ends in a time-out.
     const QByteArray none;
-    EXPECT_TRUE(suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false, none, 4,
-                                             true, false));
+    EXPECT_TRUE(
+        suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false, none, 4, true, false));
     EXPECT_TRUE(suite->modes.CommandTimedOut);
     EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
@@ -183,8 +183,8 @@ TEST_F(ModeProtocolTest, BytesAfterTheExpectedReplyStayForTheCaller) {
     startLink();
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     // Reading the own address (0xCC + 3 bytes) while only waiting for the 0xCC.
-    ASSERT_TRUE(suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false,
-                                             bytes({0xCC}), 4, false, false));
+    ASSERT_TRUE(suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false, bytes({0xCC}),
+                                             4, false, false));
     runEventsUntil([&] { return suite->link.ReceiveBuffer.size() >= 3; }, 500);
     EXPECT_EQ(suite->link.ReceiveBuffer, bytes({0x12, 0x34, 0x56}));
 }

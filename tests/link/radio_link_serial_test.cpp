@@ -14,7 +14,9 @@ QByteArray everyByteValue() {
     return all;
 }
 
-QString hexText(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QString hexText(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
 
 } // namespace
 
@@ -96,15 +98,17 @@ TEST_F(SerialLink, UnpluggedRadioIsNoticedAndTheNextSendStopsEveryTool) {
 
     link.SendBuffer = radio::enterAtCommand();
     EXPECT_EQ(link.SendToRadio(0), 1);
-    EXPECT_EQ(messages.shown, QStringList{QStringLiteral("Port not open.  Check the PC Settings page.")});
+    EXPECT_EQ(messages.shown,
+              QStringList{QStringLiteral("Port not open.  Check the PC Settings page.")});
     const StopFlags& f = suite->flags;
-    EXPECT_TRUE(f.StopRequested && f.QueryStopRequested && f.PingTestStopped &&
-                f.SpectrumStopped && f.HopBinStopped);
+    EXPECT_TRUE(f.StopRequested && f.QueryStopRequested && f.PingTestStopped && f.SpectrumStopped &&
+                f.HopBinStopped);
 }
 
 TEST_F(SerialLink, SendAfterTheRadioCameBackReopensAndDropsTheMessage) {
-    const QString symlink = QDir::tempPath() + QStringLiteral("/veltrane-test-radio-%1")
-                                                   .arg(QCoreApplication::applicationPid());
+    const QString symlink =
+        QDir::tempPath() +
+        QStringLiteral("/veltrane-test-radio-%1").arg(QCoreApplication::applicationPid());
     startLink(Transport::Pty, {QStringLiteral("--link"), symlink});
     suite->link.DeviceOverride = symlink; // the stable name survives a new pseudo-terminal
     ASSERT_TRUE(suite->link.OpenSerialPort(0));

@@ -48,9 +48,10 @@ TEST_F(TcpLink, PeerClosingIsNoticedAndTheNextSendStopsEveryTool) {
     suite->flags.HopBinStopped = false;
     suite->link.SendBuffer = radio::enterAtCommand();
     EXPECT_EQ(suite->link.SendToRadio(0), 1);
-    EXPECT_EQ(messages.shown,
-              QStringList{QStringLiteral(
-                  "Unable to open port.  Check to see that no other programs are using the port.")});
+    EXPECT_EQ(
+        messages.shown,
+        QStringList{QStringLiteral(
+            "Unable to open port.  Check to see that no other programs are using the port.")});
     EXPECT_TRUE(suite->flags.StopRequested);
     EXPECT_TRUE(suite->flags.HopBinStopped);
 }
