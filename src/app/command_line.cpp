@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -24,7 +25,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("emulator-arg"),
         QStringLiteral("Pass ARG to rm7700-emu (repeatable), e.g. --emulator-arg=--baud=57600."),
         QStringLiteral("ARG"));
+    const QCommandLineOption check(
+        QStringLiteral("check"),
+        QStringLiteral("Check the radio from the console without opening a window: read its "
+                       "address, walk it through its modes and back to normal mode."));
     parser.addOption(settings);
+    parser.addOption(check);
     parser.addOption(emulate);
     parser.addOption(emulatorArg);
 
@@ -42,5 +48,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     line.settingsFile = parser.value(settings);
     line.emulate = parser.isSet(emulate);
     line.emulatorArgs = parser.values(emulatorArg);
+    line.check = parser.isSet(check);
     return line;
+}
+
+bool WantsConsoleCheck(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--check") == 0 || std::strcmp(argv[i], "-check") == 0)
+            return true;
+    return false;
 }

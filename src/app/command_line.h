@@ -8,9 +8,14 @@ struct CommandLine {
     QString settingsFile;     // --settings FILE: use FILE as the settings store
     bool emulate = false;     // --emulate: start the bundled radio emulator and use it
     QStringList emulatorArgs; // --emulator-arg ARG (repeatable): passed to rm7700-emu
+    bool check = false;       // --check: console check of the radio, no window
 };
 
 // Parses the arguments of the running application. --help and --version print
 // their text and exit the process, as on any Linux program; an unknown option
 // prints the error and the usage and exits with status 2.
 CommandLine ParseCommandLine(const QStringList& arguments);
+
+// True when the arguments ask for the console check (decided before any
+// application object exists: the check needs no display).
+bool WantsConsoleCheck(int argc, char** argv);

@@ -1,8 +1,13 @@
 #pragma once
 
 #include "app/event_wait.h"
+#include "app/recorder.h"
 #include "app/settings.h"
 #include "app/stop_flags.h"
+#include "hopbin/hop_bin_analyzer.h"
+#include "hopbin/hop_bin_data.h"
+#include "hopbin/hop_bin_display.h"
+#include "hopbin/link_quality_meter.h"
 #include "link/link_status_display.h"
 #include "link/mode_protocol.h"
 #include "link/radio_link.h"
@@ -17,13 +22,28 @@ class AnalyzerSurfaces;
 class Suite {
 public:
     Suite(MessageBoxes& messages, StatusText& statusBar, AnalyzerSurfaces& surfaces)
-        : linkStatus(settings, flags, surfaces), link(settings, flags, wait, messages),
-          modes(link, settings, flags, wait, linkStatus, statusBar) {}
+        : messages_(messages), linkStatus(settings, flags, surfaces), link(settings, flags, wait, messages),
+          modes(link, settings, flags, wait, linkStatus, statusBar),
+          hopBinDisplay(settings, flags, hopBinData, linkStatus, surfaces),
+          meter(settings, hopBinData, surfaces),
+          hopBins(hopBinData, settings, flags, wait, link, modes, linkStatus, recorder,
+                  hopBinDisplay, meter) {}
 
+    MessageBoxes& messages() const { return messages_; }
+
+private:
+    MessageBoxes& messages_;
+
+public:
     Settings settings;
     StopFlags flags;
     EventWait wait{flags};
     LinkStatusDisplay linkStatus;
     RadioLink link;
     ModeProtocol modes;
+    Recorder recorder;
+    HopBinData hopBinData;
+    HopBinDisplay hopBinDisplay;
+    LinkQualityMeter meter;
+    HopBinAnalyzer hopBins;
 };

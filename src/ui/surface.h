@@ -60,4 +60,6 @@ public:
     virtual ~AnalyzerSurfaces() = default;
     virtual Surface* hopBinSurface() = 0;
     virtual Surface* spectrumSurface() = 0;
+    // The link quality meter picture of the Network Query window.
+    virtual Surface* meterSurface() = 0;
 };

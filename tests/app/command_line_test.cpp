@@ -52,13 +52,14 @@ TEST(CommandLine, HelpAndVersionBehaveAsOnAnyLinuxProgram) {
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("no-such-option")));
 }
 
-TEST(CommandLine, EmulatedRadioPassesTheCheckWithTheSettingsOfTheGivenStore) {
+TEST(CommandLine, ConsoleCheckPassesOnTheEmulatedRadioWithTheSettingsOfTheGivenStore) {
     QTemporaryDir dir;
     const QByteArray content = "[Settings]\nBaud=11\nPort=4\n";
     const QString store = writeFile(dir, content);
 
     const ProgramRun run =
-        runSuite({QStringLiteral("--settings"), store, QStringLiteral("--emulate")});
+        runSuite({QStringLiteral("--check"), QStringLiteral("--settings"), store,
+                                     QStringLiteral("--emulate")});
 
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out + run.err);
     EXPECT_TRUE(run.out.contains(QStringLiteral(" 115200,n,8,1\n")));
@@ -76,7 +77,7 @@ TEST(CommandLine, EmulatedRadioPassesTheCheckWithTheSettingsOfTheGivenStore) {
 TEST(CommandLine, PortThatDoesNotOpenIsReported) {
     QTemporaryDir dir;
     const QString store = writeFile(dir, "[COM%20Ports]\nCOM1=/dev/no-such-radio\n");
-    const ProgramRun run = runSuite({QStringLiteral("--settings"), store});
+    const ProgramRun run = runSuite({QStringLiteral("--check"), QStringLiteral("--settings"), store});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(
         run.err.contains(QStringLiteral("The radio link did not open (/dev/no-such-radio).")))

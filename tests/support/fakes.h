@@ -30,8 +30,11 @@ class TestSurfaces : public AnalyzerSurfaces {
 public:
     Surface* hopBinSurface() override { return hopBinOpen ? &hopBin : nullptr; }
     Surface* spectrumSurface() override { return spectrumOpen ? &spectrum : nullptr; }
+    Surface* meterSurface() override { return meterOpen ? &meter : nullptr; }
     RecordingSurface hopBin;
     RecordingSurface spectrum;
+    RecordingSurface meter{3000, 3000};
     bool hopBinOpen = true;
     bool spectrumOpen = true;
+    bool meterOpen = true;
 };

@@ -1,0 +1,339 @@
+#include "app/main_window.h"
+
+#include "app/settings_store.h"
+#include "app/startup.h"
+#include "app/suite.h"
+#include "hopbin/hop_bin_window.h"
+#include "hopbin/window_layout.h"
+#include "network/network_window.h"
+#include "ui/transport_icons.h"
+#include "ui/window_surfaces.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+// Twips of the main window's drawing area as pixels of this screen.
+QRect toPixels(const QRectF& twips, double dpiX, double dpiY) {
+    const auto px = [](double t, double dpi) { return static_cast<int>(t * dpi / 1440.0 + 0.5); };
+    return QRect(px(twips.x(), dpiX), px(twips.y(), dpiY), px(twips.width(), dpiX),
+                 px(twips.height(), dpiY));
+}
+
+} // namespace
+
+MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfaces,
+                       StatusBarText& statusText, QWidget* parent)
+    : QMainWindow(parent), suite_(suite), store_(store), surfaces_(surfaces),
+      statusText_(statusText), acquisition_(suite, *this) {
+    setWindowTitle(QStringLiteral("Veltrane Diagnostics Suite"));
+    mdi_ = new QMdiArea(this);
+    mdi_->setBackground(palette().dark());
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (sub && sub == hopBinSub_)
+            if (auto* window = hopBinWindow())
+                window->Form_Activate();
+    });
+
+    buildMenus();
+    buildToolBars();
+
+    statusPanel1_ = new QLabel(this);
+    statusPanel1_->setMinimumWidth(280);
+    statusBar()->addWidget(statusPanel1_);
+    statusText_.show = [this](const QString& text) { statusPanel1_->setText(text); };
+    statusPanel1_->setText(statusText_.text());
+
+    acquisition_.closeRecordingFile = [] {}; // recordings come with recording and playback
+    resize(1100, 720);
+}
+
+MainWindow::~MainWindow() { statusText_.show = nullptr; }
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+
+    // The Tools menu is switched off: its entries are reached through the Network
+    // Query window instead. It is shown greyed.
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    networkDiagnostics_ = tools->addAction(QStringLiteral("Network Diagnostics"));
+    networkDiagnostics_->setCheckable(true);
+    connect(networkDiagnostics_, &QAction::triggered, this,
+            [this] { MDI_Tools_NetworkDiagnostics_Click(); });
+    tools->addSeparator();
+    for (const char* entry : {"Hop Bin Analyzer", "Hop Bin Analyzer Summary", "Spectrum Analyzer"})
+        tools->addAction(QString::fromLatin1(entry))->setEnabled(false);
+    tools->setEnabled(false);
+
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+    settings->addAction(QStringLiteral("Settings"))->setEnabled(false);
+    settings->addAction(QStringLiteral("Colors"))->setEnabled(false);
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    window->addAction(QStringLiteral("Repaint All"), this, &MainWindow::TileChildWindows);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("Help"))->setEnabled(false);
+    help->addAction(QStringLiteral("About"))->setEnabled(false);
+}
+
+void MainWindow::buildToolBars() {
+    toolbar1_ = addToolBar(QStringLiteral("Transport"));
+    toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar1_->setMovable(false);
+    play_ = toolbar1_->addAction(transport_icons::image(PlayNormal), QStringLiteral("Play"));
+    stop_ = toolbar1_->addAction(transport_icons::stop(), QStringLiteral("Stop"));
+    record_ = toolbar1_->addAction(transport_icons::image(RecordNormal), QStringLiteral("Record"));
+    pause_ = toolbar1_->addAction(transport_icons::image(PauseNormal), QStringLiteral("Pause"));
+    toolbar1_->addSeparator();
+    loadFile_ = toolbar1_->addAction(transport_icons::loadFile(), QStringLiteral("Load File"));
+    play_->setToolTip(QStringLiteral("Play: run the selected test live, or play the selected recording"));
+    stop_->setToolTip(QStringLiteral("Stop: end the run and return the radio to normal mode"));
+    record_->setToolTip(QStringLiteral("Record (coming with recording and playback)"));
+    pause_->setToolTip(QStringLiteral("Pause: hold the display; press again to resume"));
+    loadFile_->setToolTip(QStringLiteral("Load File (coming with recording and playback)"));
+    record_->setEnabled(false);
+    loadFile_->setEnabled(false);
+    connect(play_, &QAction::triggered, this, [this] { acquisition_.Play(); });
+    connect(stop_, &QAction::triggered, this, [this] { acquisition_.Stop(); });
+    connect(pause_, &QAction::triggered, this, [this] { acquisition_.Pause(); });
+
+    combo1_ = new QComboBox(this);
+    combo1_->addItem(QStringLiteral("Real-Time"));
+    combo1_->setMinimumContentsLength(18);
+    combo1_->setToolTip(QStringLiteral("Source: live from the radio, or a recording"));
+    toolbar1_->addWidget(combo1_);
+    connect(combo1_, &QComboBox::currentIndexChanged, this, &MainWindow::onSourceChanged);
+
+    toolbar2_ = addToolBar(QStringLiteral("Display"));
+    toolbar2_->setObjectName(QStringLiteral("Toolbar2"));
+    toolbar2_->setMovable(false);
+    toolbar2_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const char* const names[] = {"Display Real-Time", "Display Peak", "Display Average"};
+    const char* const tips[] = {"Show the real-time readings", "Show the peak hold",
+                                "Show the trailing average"};
+    for (int i = 0; i < 3; ++i) {
+        toggles_[i] = toolbar2_->addAction(QString::fromLatin1(names[i]));
+        toggles_[i]->setCheckable(true);
+        toggles_[i]->setToolTip(QString::fromLatin1(tips[i]));
+        connect(toggles_[i], &QAction::toggled, this,
+                [this, i](bool pressed) { onDisplayToggle(i, pressed); });
+    }
+
+    auto* position = addToolBar(QStringLiteral("Position"));
+    position->setMovable(false);
+    slider1_ = new QSlider(Qt::Horizontal, this);
+    slider1_->setMinimumWidth(160);
+    slider1_->setToolTip(QStringLiteral("Position in the recording"));
+    text1_ = new QLabel(this);
+    text1_->setMinimumWidth(90);
+    text1_->setToolTip(QStringLiteral("Record number / records in the file"));
+    position->addWidget(slider1_);
+    position->addWidget(text1_);
+}
+
+bool MainWindow::Form_Load(const std::function<void(Settings&)>& adjust) {
+    LoadStartUpSettings(suite_, store_, suite_.messages());
+    if (adjust)
+        adjust(suite_.settings);
+    const Settings& settings = suite_.settings;
+    toggles_[0]->setChecked(settings.RealTimeCheck == 1);
+    toggles_[1]->setChecked(settings.PeakCheck == 1);
+    toggles_[2]->setChecked(settings.AverageCheck == 1);
+    networkDiagnostics_->setChecked(settings.NetworkQuery);
+    suite_.hopBins.RetriesInBox = settings.Retries;
+    return OpenStartUpLink(suite_);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Without a window manager (or before it activates us) the activation event
+    // may never come: run the activation sequence once after the first show.
+    if (!MainWindowActivated)
+        QTimer::singleShot(0, this, [this] {
+            if (!MainWindowActivated)
+                Form_Activate();
+        });
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !closing_)
+        Form_Activate();
+}
+
+void MainWindow::Form_Activate() {
+    if (activating_ || closing_)
+        return;
+    activating_ = true;
+    suite_.link.RaiseRts();
+    acquisition_.ResetTestData();
+    if (networkDiagnostics_->isChecked()) {
+        openNetworkWindow();
+        suite_.wait.yieldOnce();
+    }
+    if (suite_.settings.MeterTest == 0) {
+        openHopBinWindow();
+        suite_.wait.yieldOnce();
+        suite_.hopBinDisplay.LayoutHopBinWindow();
+    }
+    MainWindowActivated = true;
+    TileChildWindows();
+    activating_ = false;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    TileChildWindows();
+}
+
+NetworkWindow* MainWindow::networkWindow() const {
+    return networkSub_ && networkSub_->isVisible() ? qobject_cast<NetworkWindow*>(networkSub_->widget())
+                                                   : nullptr;
+}
+
+HopBinWindow* MainWindow::hopBinWindow() const {
+    return hopBinSub_ && hopBinSub_->isVisible() ? qobject_cast<HopBinWindow*>(hopBinSub_->widget())
+                                                 : nullptr;
+}
+
+void MainWindow::openHopBinWindow() {
+    if (hopBinWindow())
+        return;
+    HopBinWindow::Hooks hooks;
+    hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
+    hooks.tileChildWindows = [this] { tileLater(); };
+    hooks.closeRecordingFile = acquisition_.closeRecordingFile;
+    auto* window = new HopBinWindow(suite_, surfaces_, hooks);
+    hopBinSub_ = mdi_->addSubWindow(window);
+    hopBinSub_->setAttribute(Qt::WA_DeleteOnClose);
+    hopBinSub_->show();
+}
+
+void MainWindow::closeHopBinWindow() {
+    if (hopBinSub_)
+        hopBinSub_->close();
+}
+
+void MainWindow::openNetworkWindow() {
+    if (networkWindow())
+        return;
+    NetworkWindow::Hooks hooks;
+    hooks.openHopBinWindow = [this] { openHopBinWindow(); };
+    hooks.closeHopBinWindow = [this] { closeHopBinWindow(); };
+    hooks.keepOnlyLiveSource = [this] { keepOnlyLiveSource(); };
+    hooks.tileChildWindows = [this] { TileChildWindows(); };
+    hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
+    auto* window = new NetworkWindow(suite_, surfaces_, hooks);
+    networkSub_ = mdi_->addSubWindow(window);
+    networkSub_->setAttribute(Qt::WA_DeleteOnClose);
+    networkSub_->show();
+}
+
+void MainWindow::closeNetworkWindow() {
+    if (networkSub_)
+        networkSub_->close();
+}
+
+void MainWindow::keepOnlyLiveSource() {
+    combo1_->setCurrentIndex(0);
+    while (combo1_->count() > 1)
+        combo1_->removeItem(1);
+    Recorder& recorder = suite_.recorder;
+    while (recorder.SourceFiles.size() > 1)
+        recorder.SourceFiles.removeLast();
+}
+
+void MainWindow::onSourceChanged(int index) {
+    suite_.recorder.SelectedSource = index;
+    if (suite_.recorder.TransportMode != Recorder::Idle)
+        acquisition_.Stop();
+}
+
+void MainWindow::onDisplayToggle(int button, bool pressed) {
+    Settings& settings = suite_.settings;
+    const std::int32_t state = pressed ? 1 : 0;
+    if (button == 0)
+        settings.RealTimeCheck = state;
+    else if (button == 1)
+        settings.PeakCheck = state;
+    else
+        settings.AverageCheck = state;
+}
+
+void MainWindow::MDI_Tools_NetworkDiagnostics_Click() {
+    // The action has already flipped its check mark.
+    if (!networkDiagnostics_->isChecked()) {
+        closeNetworkWindow();
+    } else {
+        openNetworkWindow();
+        if (suite_.settings.MeterTest == 0)
+            openHopBinWindow();
+    }
+    TileChildWindows();
+}
+
+void MainWindow::tileLater() {
+    QTimer::singleShot(0, this, &MainWindow::TileChildWindows);
+}
+
+void MainWindow::TileChildWindows() {
+    if (isMinimized() || !MainWindowActivated || closing_)
+        return;
+    NetworkWindow* network = networkWindow();
+    if (!network)
+        return;
+    const QSize client = mdi_->viewport()->size();
+    const double dpiX = logicalDpiX(), dpiY = logicalDpiY();
+    TilingInput input;
+    input.clientWidth = client.width() * 1440.0 / dpiX;
+    input.clientHeight = client.height() * 1440.0 / dpiY;
+    input.networkWindowShown = networkDiagnostics_->isChecked();
+    input.binAnalyzerSelected = network->selectedTest() == 0;
+    input.spectrumSelected = network->selectedTest() == 1;
+    const ChildPlacement placement = ::TileChildWindows(input);
+
+    networkSub_->showNormal();
+    networkSub_->setGeometry(toPixels(placement.network, dpiX, dpiY));
+    if (placement.analyzer && input.binAnalyzerSelected && hopBinWindow()) {
+        hopBinSub_->showNormal();
+        hopBinSub_->setGeometry(toPixels(*placement.analyzer, dpiX, dpiY));
+    }
+}
+
+void MainWindow::setTransportImages(int record, int play, int pause) {
+    record_->setIcon(transport_icons::image(record));
+    play_->setIcon(transport_icons::image(play));
+    pause_->setIcon(transport_icons::image(pause));
+}
+
+void MainWindow::setSliderEnabled(bool enabled) { slider1_->setEnabled(enabled); }
+
+QString MainWindow::sourceText() const { return combo1_->currentText(); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    closing_ = true;
+    acquisition_.CloseFirstStage();
+    acquisition_.CloseSecondStageFlags();
+    closeHopBinWindow();
+    closeNetworkWindow();
+    SaveSettings(suite_.settings, store_);
+    suite_.link.CloseAtShutdown();
+    event->accept();
+}

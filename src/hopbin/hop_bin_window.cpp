@@ -1,0 +1,70 @@
+#include "hopbin/hop_bin_window.h"
+
+#include "app/suite.h"
+#include "ui/surface_widget.h"
+#include "ui/window_surfaces.h"
+
+#include <QCloseEvent>
+#include <QVBoxLayout>
+
+HopBinWindow::HopBinWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
+    : QWidget(parent), suite_(suite), surfaces_(surfaces), hooks_(std::move(hooks)),
+      picture_(new SurfaceWidget(this)) {
+    setWindowTitle(QStringLiteral("Hop Bin Analyzer"));
+    setMinimumSize(320, 240);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(picture_);
+    // Outside the chart the window shows the desktop's window colour, on which the
+    // labels ("Label Color", black by default) are read; the chart itself is
+    // filled with "Background Color".
+    const QColor face = palette().color(QPalette::Window);
+    picture_->surface().setBackColor(static_cast<Colour>(face.red()) |
+                                     (static_cast<Colour>(face.green()) << 8) |
+                                     (static_cast<Colour>(face.blue()) << 16));
+    surfaces_.hopBin = &picture_->surface();
+    connect(picture_, &SurfaceWidget::resized, this, &HopBinWindow::Form_Resize);
+
+    timer1_.setInterval(100);
+    connect(&timer1_, &QTimer::timeout, this, &HopBinWindow::Timer1_Timer);
+
+    // Load.
+    if (hooks_.resetTestData)
+        hooks_.resetTestData();
+}
+
+HopBinWindow::~HopBinWindow() {
+    if (surfaces_.hopBin == &picture_->surface())
+        surfaces_.hopBin = nullptr;
+}
+
+void HopBinWindow::Form_Activate() {
+    timer1_.start();
+    if (suite_.settings.MeterTest == 0)
+        suite_.hopBinDisplay.PaintHopBinDisplay(false);
+}
+
+void HopBinWindow::Form_Resize() {
+    suite_.hopBinDisplay.LayoutHopBinWindow();
+    suite_.hopBinDisplay.PaintHopBinDisplay(true);
+}
+
+void HopBinWindow::Timer1_Timer() {
+    const LinkStatusDisplay& status = suite_.linkStatus;
+    if (status.LinkStatus != status.PreviousLinkStatus)
+        suite_.hopBinDisplay.PaintHopBinDisplay(false);
+}
+
+void HopBinWindow::closeEvent(QCloseEvent* event) {
+    // A running acquisition sees the flag at its next check and ends; nothing is
+    // drawn on this window any more.
+    suite_.flags.HopBinStopped = true;
+    timer1_.stop();
+    surfaces_.hopBin = nullptr;
+    suite_.wait.yieldOnce();
+    if (hooks_.closeRecordingFile)
+        hooks_.closeRecordingFile();
+    event->accept();
+    if (!suite_.flags.ApplicationClosing && hooks_.tileChildWindows)
+        hooks_.tileChildWindows();
+}

@@ -1,0 +1,277 @@
+#include "network/network_window.h"
+
+#include "app/suite.h"
+#include "network/retries_box.h"
+#include "ui/message_boxes.h"
+#include "ui/square_box.h"
+#include "ui/surface_widget.h"
+#include "ui/window_surfaces.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Twips at the window's resolution.
+int pixels(const QWidget* widget, double twips) {
+    return static_cast<int>(twips * widget->logicalDpiX() / 1440.0 + 0.5);
+}
+
+struct GridColumn {
+    const char* header;
+    int widthTwips;
+    Qt::Alignment alignment;
+};
+
+const GridColumn kGridColumns[] = {
+    {"", 500, Qt::AlignCenter},
+    {"MAC Address", 750, Qt::AlignCenter},
+    {"Type", 500, Qt::AlignCenter},
+    {"RF Channel", 750, Qt::AlignCenter},
+    {"Number of Responses", 1000, Qt::AlignCenter},
+    {"Description", 2000, Qt::AlignLeft | Qt::AlignVCenter},
+};
+
+} // namespace
+
+NetworkWindow::NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
+    : QWidget(parent), suite_(suite), surfaces_(surfaces), hooks_(std::move(hooks)) {
+    setWindowTitle(QStringLiteral("Network Query"));
+    setMinimumSize(300, 400);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildQueryFrame(), 1);
+    layout->addWidget(buildLinkTestFrame(), 1);
+    surfaces_.meter = &meter_->surface();
+    Form_Load();
+}
+
+NetworkWindow::~NetworkWindow() {
+    if (surfaces_.meter == &meter_->surface())
+        surfaces_.meter = nullptr;
+}
+
+QWidget* NetworkWindow::buildQueryFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Network Query"), this);
+    grid_ = new QTableWidget(1, static_cast<int>(std::size(kGridColumns)), frame);
+    grid_->verticalHeader()->hide();
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(grid_);
+    return frame;
+}
+
+QWidget* NetworkWindow::buildLinkTestFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Link Quality Test"), this);
+
+    meter_ = new SurfaceWidget();
+    meter_->surface().setBackColor(0xFFFFFF);
+    auto* meterBox = new SquareBox(meter_, frame);
+    connect(meter_, &SurfaceWidget::resized, this, [this] { suite_.meter.RedrawLinkQualityMeter(); });
+    auto* total = new QLabel(QStringLiteral("Total: 0"), frame);
+    auto* missed = new QLabel(QStringLiteral("Missed Bins: 0"), frame);
+
+    auto* testBox = new QWidget(frame);
+    auto* testLayout = new QVBoxLayout(testBox);
+    testLayout->setContentsMargins(0, 0, 0, 0);
+    testLayout->addWidget(new QLabel(QStringLiteral("Test:"), testBox));
+    auto* testGroup = new QButtonGroup(this);
+    const char* const testNames[] = {"Bin Analyzer", "Spectrum"};
+    for (int i = 0; i < 2; ++i) {
+        testOptions_[i] = new QRadioButton(QString::fromLatin1(testNames[i]), testBox);
+        testGroup->addButton(testOptions_[i], i);
+        testLayout->addWidget(testOptions_[i]);
+        connect(testOptions_[i], &QRadioButton::clicked, this,
+                [this, i] { TestSelection_Option_Click(i); });
+    }
+
+    auto* frame3 = new QWidget(frame);
+    auto* meterLayout = new QVBoxLayout(frame3);
+    meterLayout->setContentsMargins(0, 0, 0, 0);
+    meterLayout->addWidget(new QLabel(QStringLiteral("Meter Display:"), frame3));
+    auto* meterGroup = new QButtonGroup(this);
+    const char* const meterNames[] = {"Average RSSI", "Percent Good"};
+    for (int i = 0; i < 2; ++i) {
+        meterOptions_[i] = new QRadioButton(QString::fromLatin1(meterNames[i]), frame3);
+        meterGroup->addButton(meterOptions_[i], i);
+        meterLayout->addWidget(meterOptions_[i]);
+        connect(meterOptions_[i], &QRadioButton::clicked, this,
+                [this, i] { MeterSelection_Option_Click(i); });
+    }
+
+    combo1_ = new QComboBox(frame);
+    combo1_->setMinimumContentsLength(4);
+    text1_ = new QLineEdit(frame);
+    text1_->setMaxLength(6);
+    text1_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), text1_));
+    text1_->installEventFilter(this);
+    connect(text1_, &QLineEdit::textChanged, this, &NetworkWindow::retriesBoxChanged);
+    clearButton_ = new QPushButton(QStringLiteral("Clear Results"), frame);
+    connect(clearButton_, &QPushButton::clicked, this, &NetworkWindow::Button_ClearLinkTest_Click);
+
+    auto* right = new QVBoxLayout();
+    right->addWidget(testBox);
+    right->addWidget(frame3);
+    right->addStretch(1);
+    right->addWidget(new QLabel(QStringLiteral("Select a Radio to Test:"), frame));
+    right->addWidget(combo1_);
+    right->addWidget(new QLabel(QStringLiteral("Number of Retries:"), frame));
+    right->addWidget(text1_);
+    right->addSpacing(pixels(this, 200));
+    right->addWidget(clearButton_);
+
+    auto* layout = new QGridLayout(frame);
+    layout->addWidget(meterBox, 0, 0);
+    auto* totals = new QHBoxLayout();
+    totals->addWidget(total);
+    totals->addStretch(1);
+    totals->addWidget(missed);
+    layout->addLayout(totals, 1, 0);
+    layout->addLayout(right, 0, 1, 2, 1);
+    layout->setColumnStretch(0, 1);
+    return frame;
+}
+
+void NetworkWindow::Form_Load() {
+    const Settings& settings = suite_.settings;
+    if (settings.MeterTest == 0 || settings.MeterTest == 1)
+        selectMeterOption(settings.MeterTest);
+
+    for (int c = 0; c < grid_->columnCount(); ++c) {
+        auto* header = new QTableWidgetItem(QString::fromLatin1(kGridColumns[c].header));
+        grid_->setHorizontalHeaderItem(c, header);
+        grid_->setColumnWidth(c, pixels(this, kGridColumns[c].widthTwips));
+    }
+    grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    const int headerHeight = grid_->horizontalHeader()->sizeHint().height();
+    grid_->horizontalHeader()->setFixedHeight(headerHeight * 2);
+
+    text1_->setText(QString::number(settings.Retries));
+
+    if (settings.MeterTest == 0 || settings.MeterTest == 1) {
+        testOptions_[settings.MeterTest]->setChecked(true);
+        TestSelection_Option_Click(settings.MeterTest);
+    }
+}
+
+int NetworkWindow::selectedTest() const {
+    if (testOptions_[0]->isChecked())
+        return 0;
+    if (testOptions_[1]->isChecked())
+        return 1;
+    return -1;
+}
+
+QRadioButton* NetworkWindow::testOption(int index) const { return testOptions_[index]; }
+QRadioButton* NetworkWindow::meterOption(int index) const { return meterOptions_[index]; }
+
+void NetworkWindow::selectMeterOption(int test) {
+    meterOptions_[suite_.settings.MeterType[test] != 0 ? 1 : 0]->setChecked(true);
+}
+
+void NetworkWindow::TestSelection_Option_Click(int index) {
+    if (index != 0 && index != 1) {
+        suite_.meter.RedrawLinkQualityMeter();
+        return;
+    }
+    Settings& settings = suite_.settings;
+    StopFlags& flags = suite_.flags;
+    auto call = [](const std::function<void()>& hook) {
+        if (hook)
+            hook();
+    };
+
+    if (testOptions_[1]->isChecked()) {
+        settings.MeterTest = 1;
+        flags.HopBinStopped = true;
+        suite_.wait.yieldOnce();
+        call(hooks_.closeHopBinWindow);
+        call(hooks_.keepOnlyLiveSource);
+        call(hooks_.openSpectrumWindow);
+        selectMeterOption(1);
+        call(hooks_.tileChildWindows);
+    } else {
+        flags.SpectrumStopped = true;
+        suite_.wait.yieldOnce();
+        call(hooks_.closeSpectrumWindow);
+        call(hooks_.tileChildWindows);
+    }
+
+    if (testOptions_[0]->isChecked()) {
+        settings.MeterTest = 0;
+        flags.SpectrumStopped = true;
+        suite_.wait.yieldOnce();
+        call(hooks_.closeSpectrumWindow);
+        call(hooks_.keepOnlyLiveSource);
+        call(hooks_.openHopBinWindow);
+        call(hooks_.resetTestData);
+        selectMeterOption(0);
+        call(hooks_.tileChildWindows);
+        suite_.hopBinDisplay.PaintHopBinDisplay(false);
+    } else {
+        flags.HopBinStopped = true;
+        suite_.wait.yieldOnce();
+        call(hooks_.closeHopBinWindow);
+        call(hooks_.tileChildWindows);
+        suite_.hopBinDisplay.PaintHopBinDisplay(false);
+    }
+    suite_.meter.RedrawLinkQualityMeter();
+}
+
+void NetworkWindow::MeterSelection_Option_Click(int index) {
+    Settings& settings = suite_.settings;
+    if (settings.MeterTest == 0 || settings.MeterTest == 1)
+        settings.MeterType[settings.MeterTest] = index;
+    suite_.meter.RedrawLinkQualityMeter();
+}
+
+void NetworkWindow::Button_ClearLinkTest_Click() {
+    if (hooks_.resetTestData)
+        hooks_.resetTestData();
+    if (suite_.settings.MeterTest == 1 && hooks_.repaintSpectrumWindow)
+        hooks_.repaintSpectrumWindow();
+    suite_.meter.RedrawLinkQualityMeter();
+}
+
+void NetworkWindow::retriesBoxChanged() {
+    suite_.hopBins.RetriesInBox = MissRunLengthFromBox(text1_->text(), suite_.settings.Retries);
+}
+
+void NetworkWindow::Text1_LostFocus() {
+    const auto valid = ValidRetries(text1_->text());
+    if (!valid) {
+        suite_.messages().showMessage(QString::fromLatin1(kRetriesRangeMessage));
+        text1_->setText(QStringLiteral("1"));
+    }
+    suite_.settings.Retries = static_cast<std::int16_t>(valid.value_or(1));
+    retriesBoxChanged();
+}
+
+bool NetworkWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == text1_ && event->type() == QEvent::FocusOut)
+        Text1_LostFocus();
+    return QWidget::eventFilter(watched, event);
+}
+
+void NetworkWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    suite_.meter.RedrawLinkQualityMeter();
+}
+
+void NetworkWindow::closeEvent(QCloseEvent* event) {
+    suite_.flags.StopRequested = true;
+    surfaces_.meter = nullptr;
+    suite_.wait.yieldOnce();
+    event->accept();
+}

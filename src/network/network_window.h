@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class Suite;
+class WindowSurfaces;
+class SurfaceWidget;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+// The Network Query window. Its lower half, "Link Quality Test", chooses the test
+// that Play runs (hop bin analyzer or spectrum analyzer) and how the link quality
+// meter shows the result, holds the radio selector and the retries box, and draws
+// the meter. Its upper half, "Network Query", lists the radios that the attached
+// radio hears.
+class NetworkWindow : public QWidget {
+    Q_OBJECT
+public:
+    // What choosing a test does to the other windows of the main window.
+    struct Hooks {
+        std::function<void()> openHopBinWindow;
+        std::function<void()> closeHopBinWindow;
+        std::function<void()> openSpectrumWindow;
+        std::function<void()> closeSpectrumWindow;
+        std::function<void()> keepOnlyLiveSource; // the source selector back to "Real-Time"
+        std::function<void()> tileChildWindows;
+        std::function<void()> resetTestData;
+        std::function<void()> repaintSpectrumWindow; // cleared and drawn anew
+    };
+
+    NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
+    ~NetworkWindow() override;
+
+    // The selected test: 0 "Bin Analyzer", 1 "Spectrum", -1 none.
+    int selectedTest() const;
+
+    // Event handlers, named after their controls.
+    void TestSelection_Option_Click(int index);
+    void MeterSelection_Option_Click(int index);
+    void Button_ClearLinkTest_Click();
+    void Text1_LostFocus();
+
+    QLineEdit* retriesBox() const { return text1_; }
+    QRadioButton* testOption(int index) const;
+    QRadioButton* meterOption(int index) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void selectMeterOption(int test);
+    void retriesBoxChanged();
+    QWidget* buildQueryFrame();
+    QWidget* buildLinkTestFrame();
+
+    Suite& suite_;
+    WindowSurfaces& surfaces_;
+    Hooks hooks_;
+    QTableWidget* grid_ = nullptr;
+    QRadioButton* testOptions_[2] = {};
+    QRadioButton* meterOptions_[2] = {};
+    QComboBox* combo1_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    SurfaceWidget* meter_ = nullptr;
+    QPushButton* clearButton_ = nullptr;
+};

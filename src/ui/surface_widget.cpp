@@ -1,0 +1,29 @@
+#include "ui/surface_widget.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent), surface_(logicalDpiX()) {
+    // The image covers the whole area: no background fill before each paint.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    surface_.onChanged = [this] { update(); };
+    surface_.resizePixels(width(), height());
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QImage& image = surface_.image();
+    if (image.isNull()) {
+        painter.fillRect(event->rect(), ImageSurface::toQColor(surface_.backColor()));
+        return;
+    }
+    painter.drawImage(event->rect().topLeft(), image, event->rect());
+}
+
+void SurfaceWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    surface_.setDpi(logicalDpiX());
+    surface_.resizePixels(width(), height());
+    emit resized();
+}

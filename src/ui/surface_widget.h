@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ui/image_surface.h"
+
+#include <QWidget>
+
+// A window area that shows an ImageSurface. The program draws on surface() at any
+// time; the widget repaints from the retained image on every expose. After a size
+// change the image is resized (and cleared) and resized() tells the owner to lay
+// out and repaint its picture.
+class SurfaceWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SurfaceWidget(QWidget* parent = nullptr);
+
+    ImageSurface& surface() { return surface_; }
+    const ImageSurface& surface() const { return surface_; }
+
+signals:
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    ImageSurface surface_;
+};

@@ -1,0 +1,138 @@
+#include "hopbin/hop_bin_window.h"
+#include "link/radio_commands.h"
+#include "network/network_window.h"
+#include "support/main_window_fixture.h"
+
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QToolBar>
+
+using radio::bytes;
+
+namespace {
+const QByteArray kEnterAt = QByteArrayLiteral("AT+++\r");
+const QByteArray kLeaveAt = bytes({0xCC, 'A', 'T', 'O', 0x0D});
+} // namespace
+
+TEST_F(MainWindowOnEmulator, StartsWithTheHopBinAndNetworkWindowsTiled) {
+    startSuite();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane Diagnostics Suite"));
+    QStringList menus;
+    for (QAction* menu : window->menuBar()->actions())
+        menus << menu->text().remove(u'&');
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("File"), QStringLiteral("Tools"),
+                                  QStringLiteral("Settings"), QStringLiteral("Window"),
+                                  QStringLiteral("Help")}));
+    for (QToolBar* bar : window->findChildren<QToolBar*>()) {
+        for (QAction* action : bar->actions()) {
+            if (!action->isSeparator() && !action->text().isEmpty()) {
+                EXPECT_FALSE(action->toolTip().isEmpty()) << qPrintable(action->text());
+            }
+        }
+    }
+
+    HopBinWindow* hopBin = window->hopBinWindow();
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(hopBin && network);
+    const QWidget* hopBinFrame = hopBin->parentWidget();
+    const QWidget* networkFrame = network->parentWidget();
+    const int client = window->findChild<QMdiArea*>()->viewport()->width();
+    EXPECT_EQ(hopBinFrame->x(), 0);
+    EXPECT_NEAR(hopBinFrame->width(), 0.67 * client, 1.0);
+    EXPECT_NEAR(networkFrame->x(), 0.67 * client, 1.0);
+    EXPECT_NEAR(networkFrame->width(), 0.33 * client, 1.0);
+    EXPECT_TRUE(network->testOption(0)->isChecked());
+    EXPECT_TRUE(suite->flags.HopBinStopped); // nothing runs before Play
+}
+
+TEST_F(MainWindowOnEmulator, PlayRunsTheHopBinAnalyzerLiveUntilStop) {
+    startSuite();
+    float reportsDuringRun = 0;
+    std::int32_t modeDuringRun = -1;
+    playFor(2500, [&] {
+        reportsDuringRun = suite->hopBinData.TotalReports;
+        modeDuringRun = suite->recorder.TransportMode;
+    });
+
+    EXPECT_GT(reportsDuringRun, 20.0f);
+    EXPECT_GT(suite->hopBinData.HighestBin, 40);
+    EXPECT_EQ(modeDuringRun, Recorder::Playing);
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
+    EXPECT_EQ(status.text(), QStringLiteral("Radio State: Normal Mode"));
+    const QString state = emulator.command(QStringLiteral("state"));
+    EXPECT_TRUE(state.contains(QStringLiteral("mode=0"))) << qPrintable(state);
+    EXPECT_TRUE(state.contains(QStringLiteral("option=02"))) << qPrintable(state);
+
+    // The run began by clearing the option bit, then polled the link status and
+    // entered bin report mode.
+    const QByteArray sent = emulator.takeReceived();
+    const QByteArray start = kEnterAt + bytes({0xCC, 0x0A, 0x20}) + bytes({0xCC, 0x08, 0x00}) +
+                             kLeaveAt + kEnterAt + bytes({0xCC, 0x00, 0x00}) + kLeaveAt + kEnterAt +
+                             bytes({0xCC, 0x8F, 0x01});
+    EXPECT_TRUE(sent.startsWith(start)) << sent.toHex(' ').constData();
+}
+
+TEST_F(MainWindowOnEmulator, ClosingDuringARunReturnsTheRadioToNormalModeAndSavesTheSettings) {
+    startSuite();
+    QByteArray sentOnClose;
+    playFor(1500, [&] {
+        emulator.takeReceived(); // the run so far
+        window->findChildren<QToolBar*>()[1]->actions()[1]->setChecked(false); // Display Peak
+        window->close();
+        runEventsFor(50);
+        sentOnClose = emulator.takeReceived();
+    });
+
+    EXPECT_EQ(sentOnClose, bytes({0xCC, 0x8F, 0x00}) + kLeaveAt + kEnterAt +
+                               bytes({0xCC, 0x08, 0x01}) + kLeaveAt)
+        << sentOnClose.toHex(' ').constData();
+    EXPECT_TRUE(suite->flags.ApplicationClosing);
+    const QString stored = storedText();
+    EXPECT_TRUE(stored.contains(QStringLiteral("Peak%20Check=0"))) << qPrintable(stored);
+    EXPECT_TRUE(stored.contains(QStringLiteral("Meter%20Test=0")));
+    EXPECT_TRUE(stored.contains(QStringLiteral("Center%20Frequency=915")));
+}
+
+TEST_F(MainWindowOnEmulator, RetriesBoxAcceptsOneTo255Only) {
+    startSuite();
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    network->retriesBox()->setText(QStringLiteral("7"));
+    network->Text1_LostFocus();
+    EXPECT_EQ(suite->settings.Retries, 7);
+    EXPECT_EQ(suite->hopBins.RetriesInBox, 7);
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    network->retriesBox()->setText(QStringLiteral("256"));
+    network->Text1_LostFocus();
+    EXPECT_EQ(messages.shown, QStringList{QStringLiteral("Retries must be set between 1 and 255")});
+    EXPECT_EQ(network->retriesBox()->text(), QStringLiteral("1"));
+    EXPECT_EQ(suite->settings.Retries, 1);
+}
+
+TEST_F(MainWindowOnEmulator, TestAndMeterChoiceSwitchWindowsAndScale) {
+    startSuite();
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+
+    network->meterOption(1)->setChecked(true);
+    network->MeterSelection_Option_Click(1);
+    EXPECT_EQ(suite->settings.MeterType[0], 1);
+    EXPECT_EQ(suite->meter.MeterTitle, QStringLiteral("Percentage Good"));
+
+    network->testOption(1)->setChecked(true);
+    network->TestSelection_Option_Click(1);
+    runEventsFor(50);
+    EXPECT_EQ(suite->settings.MeterTest, 1);
+    EXPECT_EQ(window->hopBinWindow(), nullptr);
+
+    network->testOption(0)->setChecked(true);
+    network->TestSelection_Option_Click(0);
+    runEventsFor(50);
+    EXPECT_EQ(suite->settings.MeterTest, 0);
+    EXPECT_NE(window->hopBinWindow(), nullptr);
+    EXPECT_TRUE(network->meterOption(1)->isChecked()); // the hop bin test's own meter choice
+}
