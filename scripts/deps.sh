@@ -5,7 +5,8 @@
 set -euo pipefail
 
 profile=${1:-build}
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libxkbcommon-dev)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libxkbcommon-dev fonts-dejavu-core
+    fonts-liberation2)
 case "$profile" in
 build) ;;
 test) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev) ;;

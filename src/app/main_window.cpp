@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -56,7 +58,10 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
     statusPanel1_->setText(statusText_.text());
 
     acquisition_.closeRecordingFile = [] {}; // recordings come with recording and playback
-    resize(1100, 720);
+    // Most of the screen: the analyzers want room.
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                          : QRect(0, 0, 1280, 800);
+    resize(std::max(1000, screen.width() * 9 / 10), std::max(680, screen.height() * 9 / 10));
 }
 
 MainWindow::~MainWindow() { statusText_.show = nullptr; }
