@@ -5,15 +5,13 @@
 
 #include "app/suite.h"
 #include "link/radio_commands.h"
-#include "support/emulator_process.h"
-#include "support/fakes.h"
+#include "bench_support.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -30,23 +28,7 @@ Percentiles percentiles(std::vector<double> samples) {
     return {at(0.5), at(0.99)};
 }
 
-struct Bench {
-    RecordedStatus status;
-    ScriptedMessages messages;
-    TestSurfaces surfaces;
-    EmulatorProcess emulator;
-    Suite suite{messages, status, surfaces};
-
-    bool open(const QStringList& args) {
-        if (!emulator.start(args))
-            return false;
-        suite.link.DeviceOverride = emulator.devicePath();
-        suite.settings.applyStartupConversions();
-        suite.link.FillPortSettings();
-        suite.flags.StopRequested = false;
-        return suite.link.OpenPort(0);
-    }
-};
+using Bench = BenchSuite;
 
 // Round trips of "read the option byte" in AT command mode, in microseconds.
 std::vector<double> exchangeRoundTrips(Bench& bench, int count) {
@@ -67,13 +49,6 @@ std::vector<double> exchangeRoundTrips(Bench& bench, int count) {
     }
     modes.ChangeRadioState(ModeProtocol::Normal, false);
     return samples;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace

@@ -7,3 +7,5 @@ scripts/build.sh -DVELTRANE_TESTS=ON -DVELTRANE_BENCH=ON
 export QT_QPA_PLATFORM=offscreen
 build=${BUILD_DIR:-build}
 "$build/bench/bench_exchange"
+"$build/bench/bench_hopbin_pipeline"
+"$build/bench/bench_gui"

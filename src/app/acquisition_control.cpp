@@ -93,11 +93,7 @@ void AcquisitionControl::Stop() {
     setImages(TransportView::RecordNormal, TransportView::PlayNormal, TransportView::PauseNormal);
 
     StopFlags& flags = suite_.flags;
-    flags.StopRequested = true;
-    flags.QueryStopRequested = true;
-    flags.PingTestStopped = true;
-    flags.SpectrumStopped = true;
-    flags.HopBinStopped = true;
+    flags.stopAllTools();
     suite_.wait.yieldOnce();
 
     // Back to normal mode, even though every loop has been told to stop.
@@ -136,10 +132,7 @@ void AcquisitionControl::Pause() {
 
 void AcquisitionControl::CloseFirstStage() {
     StopFlags& flags = suite_.flags;
-    flags.PingTestStopped = true;
-    flags.HopBinStopped = true;
-    flags.SpectrumStopped = true;
-    flags.QueryStopRequested = true;
+    flags.stopTools();
     ModeProtocol& modes = suite_.modes;
     modes.ChangeRadioState(ModeProtocol::Normal, true);
     modes.RestoreRadioOptionBit();
@@ -151,11 +144,7 @@ void AcquisitionControl::CloseFirstStage() {
 
 void AcquisitionControl::CloseSecondStageFlags() {
     StopFlags& flags = suite_.flags;
-    flags.PingTestStopped = true;
-    flags.HopBinStopped = true;
-    flags.SpectrumStopped = true;
-    flags.QueryStopRequested = true;
-    flags.StopRequested = true;
+    flags.stopAllTools();
     flags.ApplicationClosing = true;
     suite_.wait.yieldOnce();
 }

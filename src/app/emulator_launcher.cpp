@@ -1,9 +1,12 @@
 #include "app/emulator_launcher.h"
 
+#include "link/radio_link.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cstdio>
 
 namespace {
 constexpr int kStartTimeoutMs = 5000;
@@ -50,4 +53,14 @@ QString EmulatorLauncher::start(const QStringList& extraArgs) {
         }
     }
     return QString::fromLocal8Bit(process_.readLine()).trimmed();
+}
+
+bool EmulatorLauncher::attachTo(RadioLink& link, const QStringList& extraArgs) {
+    const QString device = start(extraArgs);
+    if (device.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error_));
+        return false;
+    }
+    link.DeviceOverride = device;
+    return true;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class RadioLink;
+
 // Starts the bundled RM7700 emulator on a pseudo-terminal so that the suite can be
 // tried without a radio. The emulator ends with the suite: it exits when its
 // standard input (our pipe) closes.
@@ -15,6 +17,10 @@ public:
     // empty text (see errorText) when it could not be started.
     QString start(const QStringList& extraArgs);
     QString errorText() const { return error_; }
+
+    // Starts the emulator and makes it the link's serial device (the stored port
+    // stays as it is). On failure prints why and returns false.
+    bool attachTo(RadioLink& link, const QStringList& extraArgs);
 
     // rm7700-emu beside this program, in the build tree, or on the PATH.
     static QString findExecutable();

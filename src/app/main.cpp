@@ -40,17 +40,11 @@ int main(int argc, char** argv) {
     Suite suite(messages, status, surfaces);
 
     EmulatorLauncher emulator;
-    if (options.emulate) {
-        // Paced like a real radio on a 57600 baud line unless told otherwise.
-        const QString device =
-            emulator.start(QStringList{QStringLiteral("--baud"), QStringLiteral("57600")} +
-                           options.emulatorArgs);
-        if (device.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(emulator.errorText()));
-            return 1;
-        }
-        suite.link.DeviceOverride = device;
-    }
+    // Paced like a real radio on a 57600 baud line unless told otherwise.
+    if (options.emulate &&
+        !emulator.attachTo(suite.link, QStringList{QStringLiteral("--baud"), QStringLiteral("57600")} +
+                                           options.emulatorArgs))
+        return 1;
 
     SettingsStore store(options.settingsFile.isEmpty() ? SettingsStore::defaultPath()
                                                        : options.settingsFile);
@@ -61,11 +55,8 @@ int main(int argc, char** argv) {
             settings.ConnectionType = 0; // in memory only: the emulator is a serial device
     });
     if (!linkOpen)
-        status.setRadioStateText(QStringLiteral("Radio link not open (%1)")
-                                     .arg(suite.settings.ConnectionType == 1
-                                              ? suite.settings.TcpAddress + u':' +
-                                                    QString::number(suite.settings.TcpPort)
-                                              : suite.link.serialDevicePath()));
+        status.setRadioStateText(
+            QStringLiteral("Radio link not open (%1)").arg(suite.link.endpointText()));
     window.show();
     return app.exec();
 }

@@ -98,13 +98,10 @@ int RunConsoleCheck(const CommandLine& options) {
 
     EmulatorLauncher emulator;
     if (options.emulate) {
-        const QString device = emulator.start(options.emulatorArgs);
-        if (device.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(emulator.errorText()));
+        if (!emulator.attachTo(suite.link, options.emulatorArgs))
             return 1;
-        }
-        std::printf("Using the bundled RM7700 emulator on %s\n", qPrintable(device));
-        suite.link.DeviceOverride = device;
+        std::printf("Using the bundled RM7700 emulator on %s\n",
+                    qPrintable(suite.link.DeviceOverride));
     }
 
     SettingsStore store(options.settingsFile.isEmpty() ? SettingsStore::defaultPath()
@@ -114,18 +111,13 @@ int RunConsoleCheck(const CommandLine& options) {
         suite.settings.ConnectionType = 0; // in memory only: the emulator is a serial device
     if (!OpenStartUpLink(suite)) {
         std::fprintf(stderr, "The radio link did not open (%s).\n",
-                     qPrintable(suite.settings.ConnectionType == 1
-                                    ? suite.settings.TcpAddress + u':' +
-                                          QString::number(suite.settings.TcpPort)
-                                    : suite.link.serialDevicePath()));
+                     qPrintable(suite.link.endpointText()));
         return 1;
     }
-    if (suite.settings.ConnectionType == 0)
-        std::printf("Radio link: %s %s\n", qPrintable(suite.link.serialDevicePath()),
-                    qPrintable(suite.link.portSettings.settingsString()));
-    else
-        std::printf("Radio link: %s:%d\n", qPrintable(suite.settings.TcpAddress),
-                    suite.settings.TcpPort);
+    std::printf("Radio link: %s%s\n", qPrintable(suite.link.endpointText()),
+                suite.settings.ConnectionType == 0
+                    ? qPrintable(u' ' + suite.link.portSettings.settingsString())
+                    : "");
     std::fflush(stdout);
 
     // A radio that never answers would be retried for ever: end the check in time.

@@ -5,11 +5,7 @@
 #include "ui/message_boxes.h"
 
 void LoadStartUpSettings(Suite& suite, const SettingsStore& store, MessageBoxes& messages) {
-    StopFlags& flags = suite.flags;
-    flags.SpectrumStopped = true;
-    flags.QueryStopRequested = true;
-    flags.HopBinStopped = true;
-    flags.PingTestStopped = true;
+    suite.flags.stopTools();
 
     Settings& settings = suite.settings;
     settings.ProgramDirectory = FindProgramDirectory();

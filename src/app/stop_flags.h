@@ -11,12 +11,16 @@ struct StopFlags {
     bool QueryStopRequested = true;  // no network query running
     bool PingTestStopped = true;     // no ping test running
 
-    // A link that has become unusable stops every running tool at once.
-    void stopAllTools() {
-        StopRequested = true;
+    // Every tool told to stop (or marked as not running).
+    void stopTools() {
         QueryStopRequested = true;
         PingTestStopped = true;
         SpectrumStopped = true;
         HopBinStopped = true;
+    }
+    // The tools and the acquisition loop: a link that has become unusable, Stop.
+    void stopAllTools() {
+        StopRequested = true;
+        stopTools();
     }
 };

@@ -56,6 +56,12 @@ QString RadioLink::serialDevicePath() const {
     return comPortDevicePath(settings_, portSettings.CommPort);
 }
 
+QString RadioLink::endpointText() const {
+    if (settings_.ConnectionType == 1)
+        return settings_.TcpAddress + u':' + QString::number(settings_.TcpPort);
+    return serialDevicePath();
+}
+
 bool RadioLink::OpenSerialPort(int /*port*/) {
     PortIsOpen = false;
     if (serial_.isOpen())

@@ -58,6 +58,8 @@ public:
 
     // The device path the next serial open uses.
     QString serialDevicePath() const;
+    // Where the link goes, for messages: the serial device, or host:port.
+    QString endpointText() const;
 
 signals:
     // The link went away under the suite (adapter unplugged, peer gone).

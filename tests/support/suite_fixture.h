@@ -52,9 +52,10 @@ protected:
         suite->flags.StopRequested = false;
     }
 
-    // Raises StopRequested after `ms`, as a click on Stop would.
+    // Raises StopRequested after `ms`, as a click on Stop would. The timer dies
+    // with the test.
     void stopAfter(int ms) {
-        QTimer::singleShot(ms, [this] { suite->flags.StopRequested = true; });
+        QTimer::singleShot(ms, &scope, [this] { suite->flags.StopRequested = true; });
     }
 
     ScriptedMessages messages;
@@ -62,4 +63,5 @@ protected:
     TestSurfaces surfaces;
     EmulatorProcess emulator;
     std::unique_ptr<Suite> suite;
+    QObject scope; // context of the test's timers: destroyed first, cancelling them
 };
