@@ -4,6 +4,7 @@
 // the process's CPU time.
 
 #include "app/suite.h"
+#include "link/radio_commands.h"
 #include "support/emulator_process.h"
 #include "support/fakes.h"
 
@@ -38,3 +39,15 @@ struct BenchSuite {
         return suite.link.OpenPort(0);
     }
 };
+
+// The reports in what the radio sent during a run: everything after the answer to
+// the bin report command, which follows the answer to "AT+++" (0xCC "COM" cannot
+// occur inside the report stream: no hop bin is 0x43).
+inline qsizetype reportsIn(const QByteArray& sent) {
+    const QByteArray streamStart =
+        radio::enterAtAnswer() + radio::answerOn(); // CC 'C' 'O' 'M' CC 01
+    const qsizetype at = sent.lastIndexOf(streamStart);
+    if (at < 0)
+        return -1;
+    return (sent.size() - at - streamStart.size()) / 4;
+}

@@ -4,8 +4,8 @@
 //  2. CPU time the suite uses while ChangeRadioState retries against a silent radio.
 
 #include "app/suite.h"
-#include "link/radio_commands.h"
 #include "bench_support.h"
+#include "link/radio_commands.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

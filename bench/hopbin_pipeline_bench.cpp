@@ -8,12 +8,12 @@
 
 #include "app/recorder.h"
 #include "app/suite.h"
+#include "bench_support.h"
 #include "hopbin/hop_bin_analyzer.h"
 #include "hopbin/hop_bin_data.h"
 #include "hopbin/hop_bin_display.h"
 #include "hopbin/link_quality_meter.h"
 #include "link/radio_commands.h"
-#include "bench_support.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -52,18 +52,6 @@ struct Bench : BenchSuite {
         return true;
     }
 };
-
-// The reports in what the radio sent during a run: everything after the answer to
-// the bin report command, which follows the answer to "AT+++" (0xCC "COM" cannot
-// occur inside the report stream: no hop bin is 0x43).
-qsizetype reportsIn(const QByteArray& sent) {
-    const QByteArray streamStart =
-        radio::enterAtAnswer() + radio::answerOn(); // CC 'C' 'O' 'M' CC 01
-    const qsizetype at = sent.lastIndexOf(streamStart);
-    if (at < 0)
-        return -1;
-    return (sent.size() - at - streamStart.size()) / 4;
-}
 
 int livePipeline() {
     Bench bench;

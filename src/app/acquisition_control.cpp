@@ -111,19 +111,23 @@ void AcquisitionControl::Pause() {
     switch (recorder.TransportMode) {
     case Recorder::Recording:
         recorder.TransportMode = Recorder::RecordingPaused;
-        setImages(TransportView::RecordActive, TransportView::PlayNormal, TransportView::PauseActive);
+        setImages(TransportView::RecordActive, TransportView::PlayNormal,
+                  TransportView::PauseActive);
         break;
     case Recorder::RecordingPaused:
         recorder.TransportMode = Recorder::Recording;
-        setImages(TransportView::RecordActive, TransportView::PlayNormal, TransportView::PauseNormal);
+        setImages(TransportView::RecordActive, TransportView::PlayNormal,
+                  TransportView::PauseNormal);
         break;
     case Recorder::Playing:
         recorder.TransportMode = Recorder::PlayingPaused;
-        setImages(TransportView::RecordNormal, TransportView::PlayActive, TransportView::PauseActive);
+        setImages(TransportView::RecordNormal, TransportView::PlayActive,
+                  TransportView::PauseActive);
         break;
     case Recorder::PlayingPaused:
         recorder.TransportMode = Recorder::Playing;
-        setImages(TransportView::RecordNormal, TransportView::PlayActive, TransportView::PauseNormal);
+        setImages(TransportView::RecordNormal, TransportView::PlayActive,
+                  TransportView::PauseNormal);
         break;
     default:
         break;

@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
 
     EmulatorLauncher emulator;
     // Paced like a real radio on a 57600 baud line unless told otherwise.
-    if (options.emulate &&
-        !emulator.attachTo(suite.link, QStringList{QStringLiteral("--baud"), QStringLiteral("57600")} +
-                                           options.emulatorArgs))
+    if (options.emulate && !emulator.attachTo(suite.link, QStringList{QStringLiteral("--baud"),
+                                                                      QStringLiteral("57600")} +
+                                                              options.emulatorArgs))
         return 1;
 
     SettingsStore store(options.settingsFile.isEmpty() ? SettingsStore::defaultPath()

@@ -13,11 +13,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
@@ -59,12 +59,15 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
 
     acquisition_.closeRecordingFile = [] {}; // recordings come with recording and playback
     // Most of the screen: the analyzers want room.
-    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                          : QRect(0, 0, 1280, 800);
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1280, 800);
     resize(std::max(1000, screen.width() * 9 / 10), std::max(680, screen.height() * 9 / 10));
 }
 
-MainWindow::~MainWindow() { statusText_.show = nullptr; }
+MainWindow::~MainWindow() {
+    statusText_.show = nullptr;
+}
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -104,7 +107,8 @@ void MainWindow::buildToolBars() {
     pause_ = toolbar1_->addAction(transport_icons::image(PauseNormal), QStringLiteral("Pause"));
     toolbar1_->addSeparator();
     loadFile_ = toolbar1_->addAction(transport_icons::loadFile(), QStringLiteral("Load File"));
-    play_->setToolTip(QStringLiteral("Play: run the selected test live, or play the selected recording"));
+    play_->setToolTip(
+        QStringLiteral("Play: run the selected test live, or play the selected recording"));
     stop_->setToolTip(QStringLiteral("Stop: end the run and return the radio to normal mode"));
     record_->setToolTip(QStringLiteral("Record (coming with recording and playback)"));
     pause_->setToolTip(QStringLiteral("Pause: hold the display; press again to resume"));
@@ -205,8 +209,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 NetworkWindow* MainWindow::networkWindow() const {
-    return networkSub_ && networkSub_->isVisible() ? qobject_cast<NetworkWindow*>(networkSub_->widget())
-                                                   : nullptr;
+    return networkSub_ && networkSub_->isVisible()
+               ? qobject_cast<NetworkWindow*>(networkSub_->widget())
+               : nullptr;
 }
 
 HopBinWindow* MainWindow::hopBinWindow() const {
@@ -324,9 +329,13 @@ void MainWindow::setTransportImages(int record, int play, int pause) {
     pause_->setIcon(transport_icons::image(pause));
 }
 
-void MainWindow::setSliderEnabled(bool enabled) { slider1_->setEnabled(enabled); }
+void MainWindow::setSliderEnabled(bool enabled) {
+    slider1_->setEnabled(enabled);
+}
 
-QString MainWindow::sourceText() const { return combo1_->currentText(); }
+QString MainWindow::sourceText() const {
+    return combo1_->currentText();
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (closing_) {

@@ -22,7 +22,8 @@ class AnalyzerSurfaces;
 class Suite {
 public:
     Suite(MessageBoxes& messages, StatusText& statusBar, AnalyzerSurfaces& surfaces)
-        : messages_(messages), linkStatus(settings, flags, surfaces), link(settings, flags, wait, messages),
+        : messages_(messages), linkStatus(settings, flags, surfaces),
+          link(settings, flags, wait, messages),
           modes(link, settings, flags, wait, linkStatus, statusBar),
           hopBinDisplay(settings, flags, hopBinData, linkStatus, surfaces),
           meter(settings, hopBinData, surfaces),

@@ -27,6 +27,11 @@ constexpr qsizetype kStatusAnswerSize = 3;
 // with the radio however slowly the screen draws.
 constexpr qsizetype kRedrawBacklogBytes = 21;
 
+// The skip limit keeps the statistics up with the radio; on top of it the picture is
+// redrawn at most this often (40 times a second, more than anyone can follow). A
+// redraw that falls due sooner is made when the interval is over.
+constexpr int kMinRedrawIntervalMs = 25;
+
 constexpr int kNoMeter = -1;
 } // namespace
 
@@ -37,6 +42,11 @@ HopBinAnalyzer::HopBinAnalyzer(HopBinData& data, const Settings& settings, StopF
     : data_(data), settings_(settings), flags_(flags), wait_(wait), link_(link), modes_(modes),
       status_(status), recorder_(recorder), display_(display), meter_(meter) {
     pauseTimer_.setSingleShot(true);
+    pendingRedraw_.setSingleShot(true);
+    QObject::connect(&pendingRedraw_, &QTimer::timeout, [this] {
+        if (!flags_.HopBinStopped)
+            redrawNow();
+    });
 }
 
 // Where the reports come from, decided anew for every call: the radio while
@@ -73,7 +83,7 @@ void HopBinAnalyzer::AcquireBinReports(int cycleLimit) {
         if (skipCounter < skipLimit) {
             ++skipCounter;
         } else {
-            redraw();
+            requestRedraw();
             skipCounter = 0;
         }
 
@@ -94,6 +104,10 @@ void HopBinAnalyzer::AcquireBinReports(int cycleLimit) {
         // ProcessBinReport blocks on the event loop until one arrives.
         wait_.yieldOnce();
     }
+    // A run that ends shows its last figures.
+    if (pendingRedraw_.isActive() && !flags_.HopBinStopped && !flags_.ApplicationClosing)
+        redrawNow();
+    pendingRedraw_.stop();
 }
 
 bool HopBinAnalyzer::enterBinReportMode() {
@@ -224,6 +238,20 @@ void HopBinAnalyzer::waitWhileNothingToRead(Source source) {
                dataSource() != source;
     });
     pauseTimer_.stop();
+}
+
+void HopBinAnalyzer::requestRedraw() {
+    if (!lastRedraw_.isValid() || lastRedraw_.elapsed() >= kMinRedrawIntervalMs) {
+        redrawNow();
+    } else if (!pendingRedraw_.isActive()) {
+        pendingRedraw_.start(static_cast<int>(kMinRedrawIntervalMs - lastRedraw_.elapsed()));
+    }
+}
+
+void HopBinAnalyzer::redrawNow() {
+    pendingRedraw_.stop();
+    lastRedraw_.start();
+    redraw();
 }
 
 void HopBinAnalyzer::redraw() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <cstdint>
 #include <optional>
@@ -69,6 +70,9 @@ private:
     // Lets the event loop run until `source` is no longer the data source, a stop
     // flag is raised or kIdleRecheckMs have passed.
     void waitWhileNothingToRead(Source source);
+    // Redraws now, or as soon as the shortest interval between two pictures is over.
+    void requestRedraw();
+    void redrawNow();
     // Redraws the hop bin display and, once a bin above 0 has been seen, the meter.
     void redraw();
     // Recording (transport mode 1): writes the applied report to the recording file.
@@ -84,5 +88,7 @@ private:
     const Recorder& recorder_;
     HopBinDisplay& display_;
     LinkQualityMeter& meter_;
-    QTimer pauseTimer_; // single shot: paces status polls and bounds idle waits
+    QTimer pauseTimer_;        // single shot: paces status polls and bounds idle waits
+    QTimer pendingRedraw_;     // a redraw that fell due too soon after the last one
+    QElapsedTimer lastRedraw_; // when the picture was last redrawn
 };

@@ -18,9 +18,9 @@ public:
     HopBinDisplay(const Settings& settings, const StopFlags& flags, const HopBinData& data,
                   LinkStatusDisplay& status, AnalyzerSurfaces& surfaces);
 
-    std::int32_t BR = 0;               // x of the chart's right edge (twips)
-    std::int32_t FirstBinLabelX = 0;   // where the label under column 0 was printed; 0 = none
-    std::int32_t LastBinLabelX = 0;    // where the label under the last column was printed
+    std::int32_t BR = 0;             // x of the chart's right edge (twips)
+    std::int32_t FirstBinLabelX = 0; // where the label under column 0 was printed; 0 = none
+    std::int32_t LastBinLabelX = 0;  // where the label under the last column was printed
     std::int16_t LastBinLabelNumber = 0;
 
     // Recomputes the chart's right edge from the window width and forgets the bin

@@ -8,7 +8,7 @@
 // takes the right third and the analyzer the rest; otherwise the network window
 // is centred at half the width and the analyzers stay where they are.
 struct TilingInput {
-    double clientWidth = 0;  // the main window's client area, twips
+    double clientWidth = 0; // the main window's client area, twips
     double clientHeight = 0;
     bool networkWindowShown = false; // the "Network Diagnostics" entry is checked
     bool binAnalyzerSelected = false;

@@ -78,7 +78,8 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     meter_ = new SurfaceWidget();
     meter_->surface().setBackColor(0xFFFFFF);
     auto* meterBox = new SquareBox(meter_, frame);
-    connect(meter_, &SurfaceWidget::resized, this, [this] { suite_.meter.RedrawLinkQualityMeter(); });
+    connect(meter_, &SurfaceWidget::resized, this,
+            [this] { suite_.meter.RedrawLinkQualityMeter(); });
     auto* total = new QLabel(QStringLiteral("Total: 0"), frame);
     auto* missed = new QLabel(QStringLiteral("Missed Bins: 0"), frame);
 
@@ -114,7 +115,8 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     combo1_->setMinimumContentsLength(4);
     text1_ = new QLineEdit(frame);
     text1_->setMaxLength(6);
-    text1_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), text1_));
+    text1_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), text1_));
     text1_->installEventFilter(this);
     connect(text1_, &QLineEdit::textChanged, this, &NetworkWindow::retriesBoxChanged);
     clearButton_ = new QPushButton(QStringLiteral("Clear Results"), frame);
@@ -153,7 +155,8 @@ void NetworkWindow::Form_Load() {
         grid_->setHorizontalHeaderItem(c, header);
         grid_->setColumnWidth(c, pixels(this, kGridColumns[c].widthTwips));
     }
-    grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    grid_->horizontalHeader()->setDefaultAlignment(
+        Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
     const int headerHeight = grid_->horizontalHeader()->sizeHint().height();
     grid_->horizontalHeader()->setFixedHeight(headerHeight * 2);
 
@@ -173,8 +176,12 @@ int NetworkWindow::selectedTest() const {
     return -1;
 }
 
-QRadioButton* NetworkWindow::testOption(int index) const { return testOptions_[index]; }
-QRadioButton* NetworkWindow::meterOption(int index) const { return meterOptions_[index]; }
+QRadioButton* NetworkWindow::testOption(int index) const {
+    return testOptions_[index];
+}
+QRadioButton* NetworkWindow::meterOption(int index) const {
+    return meterOptions_[index];
+}
 
 void NetworkWindow::selectMeterOption(int test) {
     meterOptions_[suite_.settings.MeterType[test] != 0 ? 1 : 0]->setChecked(true);

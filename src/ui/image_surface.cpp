@@ -43,7 +43,17 @@ void ImageSurface::applyDpi() {
     }
 }
 
+ImageSurface::~ImageSurface() {
+    endPainting();
+}
+
+const QImage& ImageSurface::image() const {
+    endPainting();
+    return image_;
+}
+
 void ImageSurface::resizePixels(int width, int height) {
+    endPainting();
     if (width <= 0 || height <= 0)
         image_ = QImage();
     else
@@ -53,6 +63,7 @@ void ImageSurface::resizePixels(int width, int height) {
 }
 
 void ImageSurface::setDpi(double dpi) {
+    endPainting();
     if (dpi > 0 && dpi != dpi_) {
         dpi_ = dpi;
         applyDpi();
@@ -102,13 +113,25 @@ void ImageSurface::changed() {
 void ImageSurface::clear() {
     if (image_.isNull())
         return;
+    endPainting();
     image_.fill(toQColor(back_));
     changed();
 }
 
-void ImageSurface::preparePainter(QPainter& painter) const {
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::TextAntialiasing, false);
+// One painter stays open on the image while drawing goes on: opening one for each
+// of the hundreds of calls of a full repaint would cost more than the drawing.
+// It is closed before anyone reads the image or the image changes size.
+QPainter& ImageSurface::activePainter() {
+    if (!painter_) {
+        painter_ = std::make_unique<QPainter>(&image_);
+        painter_->setRenderHint(QPainter::Antialiasing, false);
+        painter_->setRenderHint(QPainter::TextAntialiasing, false);
+    }
+    return *painter_;
+}
+
+void ImageSurface::endPainting() const {
+    painter_.reset();
 }
 
 QPen ImageSurface::pen(Colour colour) const {
@@ -122,8 +145,7 @@ QPen ImageSurface::pen(Colour colour) const {
 void ImageSurface::drawLine(double x1, double y1, double x2, double y2, Colour colour) {
     if (image_.isNull())
         return;
-    QPainter painter(&image_);
-    preparePainter(painter);
+    QPainter& painter = activePainter();
     painter.setPen(pen(colour));
     const QPoint from(pixel(toPixels(x1)), pixel(toPixels(y1)));
     const QPoint to(pixel(toPixels(x2)), pixel(toPixels(y2)));
@@ -140,8 +162,7 @@ void ImageSurface::fillRect(double x1, double y1, double x2, double y2, Colour c
     // Both corners are inside the filled area.
     const QRect rect(QPoint(pixel(toPixels(std::min(x1, x2))), pixel(toPixels(std::min(y1, y2)))),
                      QPoint(pixel(toPixels(std::max(x1, x2))), pixel(toPixels(std::max(y1, y2)))));
-    QPainter painter(&image_);
-    preparePainter(painter);
+    QPainter& painter = activePainter();
     painter.fillRect(rect, toQColor(colour));
     changed();
 }
@@ -149,8 +170,7 @@ void ImageSurface::fillRect(double x1, double y1, double x2, double y2, Colour c
 void ImageSurface::drawCircle(double cx, double cy, double radius, Colour colour) {
     if (image_.isNull())
         return;
-    QPainter painter(&image_);
-    preparePainter(painter);
+    QPainter& painter = activePainter();
     painter.setPen(pen(colour));
     if (fillStyle_ == FillStyle::Solid)
         painter.setBrush(toQColor(fillColour_));
@@ -176,8 +196,7 @@ void ImageSurface::drawArc(double cx, double cy, double radius, Colour colour, d
     const int spanSixteenths = pixel(span * sixteenthsPerRadian);
     const int r = pixel(toPixels(radius));
     const QRect box(pixel(toPixels(cx)) - r, pixel(toPixels(cy)) - r, 2 * r, 2 * r);
-    QPainter painter(&image_);
-    preparePainter(painter);
+    QPainter& painter = activePainter();
     painter.setPen(pen(colour));
     painter.drawArc(box, start, spanSixteenths);
     changed();
@@ -208,8 +227,7 @@ double ImageSurface::textHeight(const QString&) const {
 void ImageSurface::printText(double x, double y, const QString& text, Colour colour) {
     if (image_.isNull() || text.isEmpty())
         return;
-    QPainter painter(&image_);
-    preparePainter(painter);
+    QPainter& painter = activePainter();
     painter.setFont(font_);
     painter.setPen(toQColor(colour));
     const int ascent = QFontMetrics(font_, &image_).ascent();

@@ -4,8 +4,10 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QPen>
 #include <functional>
+#include <memory>
 
 class QPainter;
 
@@ -22,7 +24,9 @@ public:
     // owner repaints it after a resize).
     void resizePixels(int width, int height);
     void setDpi(double dpi);
-    const QImage& image() const { return image_; }
+    ~ImageSurface() override;
+    // The picture as drawn so far.
+    const QImage& image() const;
     double dpi() const { return dpi_; }
 
     // Called after every change of the picture (the window schedules a repaint).
@@ -56,10 +60,12 @@ public:
     static QColor toQColor(Colour colour);
 
 private:
+    mutable std::unique_ptr<QPainter> painter_;
     double toPixels(double twips) const;
     double toTwips(double pixels) const;
     void applyDpi();
-    void preparePainter(QPainter& painter) const;
+    QPainter& activePainter();
+    void endPainting() const;
     QPen pen(Colour colour) const;
     void changed();
 

@@ -4,7 +4,9 @@
 #include <QMessageBox>
 
 namespace {
-QString title() { return QApplication::applicationDisplayName(); }
+QString title() {
+    return QApplication::applicationDisplayName();
+}
 } // namespace
 
 void QtMessageBoxes::showMessage(const QString& text) {

@@ -7,7 +7,15 @@
 SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent), surface_(logicalDpiX()) {
     // The image covers the whole area: no background fill before each paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    surface_.onChanged = [this] { update(); };
+    // The picture may change thousands of times a second while reports stream in;
+    // the screen is refreshed from it at most every 15 ms.
+    refresh_.setSingleShot(true);
+    refresh_.setInterval(15);
+    connect(&refresh_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    surface_.onChanged = [this] {
+        if (!refresh_.isActive())
+            refresh_.start();
+    };
     surface_.resizePixels(width(), height());
 }
 

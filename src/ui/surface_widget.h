@@ -2,6 +2,7 @@
 
 #include "ui/image_surface.h"
 
+#include <QTimer>
 #include <QWidget>
 
 // A window area that shows an ImageSurface. The program draws on surface() at any
@@ -26,4 +27,5 @@ protected:
 
 private:
     ImageSurface surface_;
+    QTimer refresh_;
 };

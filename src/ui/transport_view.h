@@ -9,8 +9,14 @@ class TransportView {
 public:
     // Image numbers of the button images: Pause 5 normal / 6 active, Play 7 / 8,
     // Record 9 / 10.
-    enum Image { PauseNormal = 5, PauseActive = 6, PlayNormal = 7, PlayActive = 8,
-                 RecordNormal = 9, RecordActive = 10 };
+    enum Image {
+        PauseNormal = 5,
+        PauseActive = 6,
+        PlayNormal = 7,
+        PlayActive = 8,
+        RecordNormal = 9,
+        RecordActive = 10
+    };
 
     virtual ~TransportView() = default;
     virtual void setTransportImages(int record, int play, int pause) = 0;

@@ -57,8 +57,7 @@ TEST(CommandLine, ConsoleCheckPassesOnTheEmulatedRadioWithTheSettingsOfTheGivenS
     const QByteArray content = "[Settings]\nBaud=11\nPort=4\n";
     const QString store = writeFile(dir, content);
 
-    const ProgramRun run =
-        runSuite({QStringLiteral("--check"), QStringLiteral("--settings"), store,
+    const ProgramRun run = runSuite({QStringLiteral("--check"), QStringLiteral("--settings"), store,
                                      QStringLiteral("--emulate")});
 
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out + run.err);
@@ -77,7 +76,8 @@ TEST(CommandLine, ConsoleCheckPassesOnTheEmulatedRadioWithTheSettingsOfTheGivenS
 TEST(CommandLine, PortThatDoesNotOpenIsReported) {
     QTemporaryDir dir;
     const QString store = writeFile(dir, "[COM%20Ports]\nCOM1=/dev/no-such-radio\n");
-    const ProgramRun run = runSuite({QStringLiteral("--check"), QStringLiteral("--settings"), store});
+    const ProgramRun run =
+        runSuite({QStringLiteral("--check"), QStringLiteral("--settings"), store});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(
         run.err.contains(QStringLiteral("The radio link did not open (/dev/no-such-radio).")))

@@ -79,7 +79,7 @@ TEST_F(MainWindowOnEmulator, ClosingDuringARunReturnsTheRadioToNormalModeAndSave
     startSuite();
     QByteArray sentOnClose;
     playFor(1500, [&] {
-        emulator.takeReceived(); // the run so far
+        emulator.takeReceived();                                               // the run so far
         window->findChildren<QToolBar*>()[1]->actions()[1]->setChecked(false); // Display Peak
         window->close();
         runEventsFor(50);

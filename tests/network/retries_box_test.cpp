@@ -14,6 +14,6 @@ TEST(RetriesBox, StatisticsFallBackToTheSettingWhenTheBoxHoldsNoNumber) {
     EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("3"), 1), 3);
     EXPECT_EQ(MissRunLengthFromBox(QString(), 4), 4);
     EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("1.2.3"), 4), 4);
-    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("0"), 4), 1);     // being typed: kept sane
+    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("0"), 4), 1); // being typed: kept sane
     EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("9999"), 4), 255);
 }

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 #include <numbers>
 
 namespace {
@@ -23,17 +24,19 @@ QRect paintedArea(const QImage& image, Colour background) {
     return box;
 }
 
-ImageSurface makeSurface(int width, int height, double dpi = 96.0) {
-    ImageSurface surface(dpi);
-    surface.setBackColor(kBlack);
-    surface.resizePixels(width, height);
+// A black picture of the given size in pixels.
+std::unique_ptr<ImageSurface> makeSurface(int width, int height, double dpi = 96.0) {
+    auto surface = std::make_unique<ImageSurface>(dpi);
+    surface->setBackColor(kBlack);
+    surface->resizePixels(width, height);
     return surface;
 }
 
 } // namespace
 
 TEST(ImageSurfaceScale, TwipsMapToPixelsAtTheScreenResolution) {
-    ImageSurface surface = makeSurface(200, 100);
+    auto surfaceOwner = makeSurface(200, 100);
+    ImageSurface& surface = *surfaceOwner;
     EXPECT_DOUBLE_EQ(surface.scaleWidth(), 3000.0); // 15 twips a pixel at 96 dpi
     EXPECT_DOUBLE_EQ(surface.scaleHeight(), 1500.0);
 
@@ -42,14 +45,16 @@ TEST(ImageSurfaceScale, TwipsMapToPixelsAtTheScreenResolution) {
     EXPECT_EQ(paintedArea(surface.image(), kBlack), QRect(QPoint(96, 10), QPoint(106, 20)));
     EXPECT_EQ(surface.image().pixelColor(100, 15), QColor(255, 0, 0)); // red in the low byte
 
-    ImageSurface large = makeSurface(240, 120, 120.0);
+    auto largeOwner = makeSurface(240, 120, 120.0);
+    ImageSurface& large = *largeOwner;
     EXPECT_DOUBLE_EQ(large.scaleWidth(), 2880.0); // 12 twips a pixel at 120 dpi
     large.drawLine(0, 720, 1440, 720, kWhite);
     EXPECT_EQ(paintedArea(large.image(), kBlack), QRect(QPoint(0, 60), QPoint(120, 60)));
 }
 
 TEST(ImageSurfaceScale, ResizingClearsToTheBackgroundColour) {
-    ImageSurface surface = makeSurface(50, 40);
+    auto surfaceOwner = makeSurface(50, 40);
+    ImageSurface& surface = *surfaceOwner;
     surface.fillRect(0, 0, 300, 300, kRed);
     surface.setBackColor(kBlue);
     surface.resizePixels(60, 30);
@@ -64,7 +69,8 @@ TEST(ImageSurfaceScale, ResizingClearsToTheBackgroundColour) {
 }
 
 TEST(ImageSurfaceErase, RedrawingInTheBackgroundColourLeavesNoTrace) {
-    ImageSurface surface = makeSurface(300, 200);
+    auto surfaceOwner = makeSurface(300, 200);
+    ImageSurface& surface = *surfaceOwner;
     surface.setFillStyle(Surface::FillStyle::Solid);
     const QImage cleared = surface.image();
 
@@ -90,7 +96,8 @@ TEST(ImageSurfaceErase, RedrawingInTheBackgroundColourLeavesNoTrace) {
 }
 
 TEST(ImageSurfaceText, MetricsArePositiveAndGrowWithTheSize) {
-    ImageSurface surface = makeSurface(400, 100);
+    auto surfaceOwner = makeSurface(400, 100);
+    ImageSurface& surface = *surfaceOwner;
     const QString text = QStringLiteral("RSSI at Remote:");
     surface.setFont(QStringLiteral("MS Sans Serif"), 8, false);
     const double width8 = surface.textWidth(text);
@@ -106,13 +113,15 @@ TEST(ImageSurfaceText, MetricsArePositiveAndGrowWithTheSize) {
     EXPECT_NEAR(surface.textHeight(text) / height8, 2.0, 0.25);
 
     // Twice the resolution: the same size in twips.
-    ImageSurface sharp = makeSurface(800, 200, 192.0);
+    auto sharpOwner = makeSurface(800, 200, 192.0);
+    ImageSurface& sharp = *sharpOwner;
     sharp.setFont(QStringLiteral("MS Sans Serif"), 8, false);
     EXPECT_NEAR(sharp.textHeight(text) / height8, 1.0, 0.15);
 }
 
 TEST(ImageSurfaceText, PrintsOnlyTheGlyphsBelowAndRightOfThePosition) {
-    ImageSurface surface = makeSurface(400, 100);
+    auto surfaceOwner = makeSurface(400, 100);
+    ImageSurface& surface = *surfaceOwner;
     surface.fillRect(0, 0, 6000, 1500, kBlue);
     surface.setFont(QStringLiteral("MS Sans Serif"), 8, false);
     const QString text = QStringLiteral("Marginal - ");
@@ -146,7 +155,8 @@ TEST(ImageSurfaceText, WindowsFontNamesUseTheDesktopSansSerif) {
 TEST(ImageSurfaceShapes, ArcsRunCounterClockwiseFromTheRight) {
     // Centre at pixel (100, 100), radius 60 px.
     auto arcArea = [](double start, double end) {
-        ImageSurface surface = makeSurface(200, 200);
+        auto surfaceOwner = makeSurface(200, 200);
+        ImageSurface& surface = *surfaceOwner;
         surface.drawArc(1500, 1500, 900, kWhite, start, end);
         return paintedArea(surface.image(), kBlack);
     };
@@ -174,7 +184,8 @@ TEST(ImageSurfaceShapes, ArcsRunCounterClockwiseFromTheRight) {
 }
 
 TEST(ImageSurfaceShapes, CirclesUseTheFillColourAndStyle) {
-    ImageSurface surface = makeSurface(200, 200);
+    auto surfaceOwner = makeSurface(200, 200);
+    ImageSurface& surface = *surfaceOwner;
     surface.setFillColor(kBlue);
     surface.setFillStyle(Surface::FillStyle::Solid);
     surface.drawCircle(1500, 1500, 600, kWhite); // centre pixel (100, 100), radius 40
@@ -190,7 +201,8 @@ TEST(ImageSurfaceShapes, CirclesUseTheFillColourAndStyle) {
 }
 
 TEST(ImageSurfaceShapes, LineWidthIsInPixels) {
-    ImageSurface surface = makeSurface(100, 100);
+    auto surfaceOwner = makeSurface(100, 100);
+    ImageSurface& surface = *surfaceOwner;
     surface.setLineWidth(1);
     surface.drawLine(150, 750, 1350, 750, kWhite);
     EXPECT_EQ(paintedArea(surface.image(), kBlack).height(), 1);
