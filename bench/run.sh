@@ -8,5 +8,6 @@ export QT_QPA_PLATFORM=offscreen
 build=${BUILD_DIR:-build}
 "$build/bench/bench_exchange"
 "$build/bench/bench_hopbin_pipeline"
+"$build/bench/bench_spectrum_sweep"
 "$build/bench/bench_gui" pipeline
 "$build/bench/bench_gui" startup 60

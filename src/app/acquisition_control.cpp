@@ -21,8 +21,7 @@ void AcquisitionControl::ResetTestData() {
         suite_.hopBinData.ResetHopBins(suite_.settings.Amplitude);
         break;
     case 1:
-        if (resetSpectrum)
-            resetSpectrum();
+        suite_.spectrum.ResetSpectrum();
         break;
     default:
         break;
@@ -49,9 +48,9 @@ void AcquisitionControl::AcquisitionLoop() {
             modes.RestoreRadioOptionBit();
             if (flags.StopRequested)
                 break;
-        } else if (test == 1 && sweepSpectrum) {
+        } else if (test == 1) {
             flags.SpectrumStopped = false;
-            sweepSpectrum();
+            suite_.spectrum.SweepSpectrum(0);
             modes.ChangeRadioState(ModeProtocol::Normal, false);
         } else {
             // No analyzer to run for this selection: wait for the user.

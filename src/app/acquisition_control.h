@@ -14,9 +14,6 @@ class AcquisitionControl {
 public:
     AcquisitionControl(Suite& suite, TransportView& view);
 
-    // The spectrum analyzer's reset and sweep loop, set once that analyzer exists.
-    std::function<void()> resetSpectrum;
-    std::function<void()> sweepSpectrum;
     // Closes the open recording file (recording and playback).
     std::function<void()> closeRecordingFile;
 

@@ -6,6 +6,7 @@
 #include "hopbin/hop_bin_window.h"
 #include "hopbin/window_layout.h"
 #include "network/network_window.h"
+#include "spectrum/spectrum_window.h"
 #include "ui/transport_icons.h"
 #include "ui/window_surfaces.h"
 
@@ -43,9 +44,15 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
     mdi_->setBackground(palette().dark());
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
-        if (sub && sub == hopBinSub_)
+        if (!sub)
+            return;
+        if (sub == hopBinSub_) {
             if (auto* window = hopBinWindow())
                 window->Form_Activate();
+        } else if (sub == spectrumSub_) {
+            if (auto* window = spectrumWindow())
+                window->Form_Activate();
+        }
     });
 
     buildMenus();
@@ -189,6 +196,10 @@ void MainWindow::Form_Activate() {
     activating_ = true;
     suite_.link.RaiseRts();
     acquisition_.ResetTestData();
+    if (suite_.settings.MeterTest == 1) {
+        openSpectrumWindow();
+        suite_.wait.yieldOnce();
+    }
     if (networkDiagnostics_->isChecked()) {
         openNetworkWindow();
         suite_.wait.yieldOnce();
@@ -214,6 +225,30 @@ NetworkWindow* MainWindow::networkWindow() const {
                : nullptr;
 }
 
+SpectrumWindow* MainWindow::spectrumWindow() const {
+    return spectrumSub_ && spectrumSub_->isVisible()
+               ? qobject_cast<SpectrumWindow*>(spectrumSub_->widget())
+               : nullptr;
+}
+
+void MainWindow::openSpectrumWindow() {
+    if (spectrumWindow())
+        return;
+    SpectrumWindow::Hooks hooks;
+    hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
+    hooks.tileChildWindows = [this] { tileLater(); };
+    auto* window = new SpectrumWindow(suite_, surfaces_, hooks);
+    spectrumSub_ = mdi_->addSubWindow(window);
+    spectrumSub_->setAttribute(Qt::WA_DeleteOnClose);
+    spectrumSub_->show();
+    window->setFocus();
+}
+
+void MainWindow::closeSpectrumWindow() {
+    if (spectrumSub_ && spectrumSub_->isVisible()) // closed ones wait for their deletion
+        spectrumSub_->close();
+}
+
 HopBinWindow* MainWindow::hopBinWindow() const {
     return hopBinSub_ && hopBinSub_->isVisible() ? qobject_cast<HopBinWindow*>(hopBinSub_->widget())
                                                  : nullptr;
@@ -233,7 +268,7 @@ void MainWindow::openHopBinWindow() {
 }
 
 void MainWindow::closeHopBinWindow() {
-    if (hopBinSub_)
+    if (hopBinSub_ && hopBinSub_->isVisible()) // closed ones wait for their deletion
         hopBinSub_->close();
 }
 
@@ -243,9 +278,12 @@ void MainWindow::openNetworkWindow() {
     NetworkWindow::Hooks hooks;
     hooks.openHopBinWindow = [this] { openHopBinWindow(); };
     hooks.closeHopBinWindow = [this] { closeHopBinWindow(); };
+    hooks.openSpectrumWindow = [this] { openSpectrumWindow(); };
+    hooks.closeSpectrumWindow = [this] { closeSpectrumWindow(); };
     hooks.keepOnlyLiveSource = [this] { keepOnlyLiveSource(); };
     hooks.tileChildWindows = [this] { TileChildWindows(); };
     hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
+    hooks.repaintSpectrumWindow = [this] { suite_.spectrumDisplay.PaintSpectrumWindow(true); };
     auto* window = new NetworkWindow(suite_, surfaces_, hooks);
     networkSub_ = mdi_->addSubWindow(window);
     networkSub_->setAttribute(Qt::WA_DeleteOnClose);
@@ -253,7 +291,7 @@ void MainWindow::openNetworkWindow() {
 }
 
 void MainWindow::closeNetworkWindow() {
-    if (networkSub_)
+    if (networkSub_ && networkSub_->isVisible()) // closed ones wait for their deletion
         networkSub_->close();
 }
 
@@ -275,12 +313,19 @@ void MainWindow::onSourceChanged(int index) {
 void MainWindow::onDisplayToggle(int button, bool pressed) {
     Settings& settings = suite_.settings;
     const std::int32_t state = pressed ? 1 : 0;
-    if (button == 0)
+    if (button == 0) {
         settings.RealTimeCheck = state;
-    else if (button == 1)
+    } else if (button == 1) {
+        // A released peak or average trace disappears at once; the real-time trace
+        // simply is not drawn by the next sweep.
+        if (!pressed && spectrumWindow())
+            suite_.spectrumDisplay.EraseTrace(SpectrumDisplay::Trace::Peak);
         settings.PeakCheck = state;
-    else
+    } else {
+        if (!pressed && spectrumWindow())
+            suite_.spectrumDisplay.EraseTrace(SpectrumDisplay::Trace::Average);
         settings.AverageCheck = state;
+    }
 }
 
 void MainWindow::MDI_Tools_NetworkDiagnostics_Click() {
@@ -317,6 +362,10 @@ void MainWindow::TileChildWindows() {
 
     networkSub_->showNormal();
     networkSub_->setGeometry(toPixels(placement.network, dpiX, dpiY));
+    if (placement.analyzer && input.spectrumSelected && spectrumWindow()) {
+        spectrumSub_->showNormal();
+        spectrumSub_->setGeometry(toPixels(*placement.analyzer, dpiX, dpiY));
+    }
     if (placement.analyzer && input.binAnalyzerSelected && hopBinWindow()) {
         hopBinSub_->showNormal();
         hopBinSub_->setGeometry(toPixels(*placement.analyzer, dpiX, dpiY));
@@ -345,6 +394,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     acquisition_.CloseFirstStage();
     acquisition_.CloseSecondStageFlags();
+    closeSpectrumWindow();
     closeHopBinWindow();
     closeNetworkWindow();
     SaveSettings(suite_.settings, store_);

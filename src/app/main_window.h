@@ -14,6 +14,7 @@ class WindowSurfaces;
 class StatusBarText;
 class HopBinWindow;
 class NetworkWindow;
+class SpectrumWindow;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -50,6 +51,7 @@ public:
     AcquisitionControl& acquisition() { return acquisition_; }
     NetworkWindow* networkWindow() const;
     HopBinWindow* hopBinWindow() const;
+    SpectrumWindow* spectrumWindow() const;
     QAction* playAction() const { return play_; }
     QAction* stopAction() const { return stop_; }
     bool MainWindowActivated = false;
@@ -65,6 +67,8 @@ private:
     void buildToolBars();
     void openHopBinWindow();
     void closeHopBinWindow();
+    void openSpectrumWindow();
+    void closeSpectrumWindow();
     void openNetworkWindow();
     void closeNetworkWindow();
     void keepOnlyLiveSource();
@@ -82,6 +86,7 @@ private:
     QMdiArea* mdi_ = nullptr;
     QPointer<QMdiSubWindow> hopBinSub_;
     QPointer<QMdiSubWindow> networkSub_;
+    QPointer<QMdiSubWindow> spectrumSub_;
     QToolBar* toolbar1_ = nullptr;
     QToolBar* toolbar2_ = nullptr;
     QAction* play_ = nullptr;

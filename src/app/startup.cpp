@@ -12,6 +12,7 @@ void LoadStartUpSettings(Suite& suite, const SettingsStore& store, MessageBoxes&
     if (settings.ProgramDirectory.isEmpty())
         messages.showMessage(QStringLiteral("Can't locate program directory"));
     LoadSettings(settings, store);
+    suite.spectrumData.resize(settings.NumberOfPoints); // one entry per point
     settings.applyStartupConversions();
     settings.IsWindowsNT = false; // no such thing here
 }

@@ -11,6 +11,10 @@
 #include "link/link_status_display.h"
 #include "link/mode_protocol.h"
 #include "link/radio_link.h"
+#include "spectrum/spectrum_analyzer.h"
+#include "spectrum/spectrum_data.h"
+#include "spectrum/spectrum_display.h"
+#include "spectrum/spectrum_markers.h"
 
 class MessageBoxes;
 class StatusText;
@@ -28,7 +32,15 @@ public:
           hopBinDisplay(settings, flags, hopBinData, linkStatus, surfaces),
           meter(settings, hopBinData, surfaces),
           hopBins(hopBinData, settings, flags, wait, link, modes, linkStatus, recorder,
-                  hopBinDisplay, meter) {}
+                  hopBinDisplay, meter),
+          spectrumMarkers(settings, flags, spectrumData, linkStatus, surfaces),
+          spectrumDisplay(settings, flags, spectrumData, spectrumMarkers, surfaces),
+          spectrum(spectrumData, settings, flags, wait, link, modes, linkStatus, recorder,
+                   spectrumDisplay, spectrumMarkers, meter, surfaces) {
+        spectrumData.resize(settings.NumberOfPoints);
+        meter.spectrumFigures = [this] { return spectrum.sweepFigures(); };
+        spectrumMarkers.repaintWindow = [this] { spectrumDisplay.PaintSpectrumWindow(true); };
+    }
 
     MessageBoxes& messages() const { return messages_; }
 
@@ -47,4 +59,8 @@ public:
     HopBinDisplay hopBinDisplay;
     LinkQualityMeter meter;
     HopBinAnalyzer hopBins;
+    SpectrumData spectrumData;
+    SpectrumMarkers spectrumMarkers;
+    SpectrumDisplay spectrumDisplay;
+    SpectrumAnalyzer spectrum;
 };

@@ -56,6 +56,11 @@ void HopBinWindow::Timer1_Timer() {
 }
 
 void HopBinWindow::closeEvent(QCloseEvent* event) {
+    if (closed_) { // a second close of a window already on its way out
+        event->accept();
+        return;
+    }
+    closed_ = true;
     // A running acquisition sees the flag at its next check and ends; nothing is
     // drawn on this window any more.
     suite_.flags.HopBinStopped = true;

@@ -36,6 +36,7 @@ private:
     Suite& suite_;
     WindowSurfaces& surfaces_;
     Hooks hooks_;
+    bool closed_ = false;
     SurfaceWidget* picture_;
     QTimer timer1_;
 };

@@ -71,8 +71,14 @@ void ModeProtocol::setState(std::int32_t state) {
 }
 
 bool ModeProtocol::waitForAnswer(const ExpectedAnswer& answer) {
-    return wait_.until(
-        [&] { return CommandTimedOut || answer.isSatisfiedBy(link_.ReceiveBuffer); });
+    return wait_.until([&] {
+        // A click handled inside this wait (Stop, a radio chosen in the network
+        // window) may run exchanges of its own, which stop the shared command timer
+        // when they end. This wait would then never time out: give it a new period.
+        if (!CommandTimedOut && !commandTimer_.isActive())
+            commandTimer_.start();
+        return CommandTimedOut || answer.isSatisfiedBy(link_.ReceiveBuffer);
+    });
 }
 
 // The retry loops end on Stop, and also while the program closes: every exchange

@@ -206,6 +206,14 @@ void NetworkWindow::TestSelection_Option_Click(int index) {
         call(hooks_.closeHopBinWindow);
         call(hooks_.keepOnlyLiveSource);
         call(hooks_.openSpectrumWindow);
+        // A fresh start of the spectrum picture: no texts, new layout, no trace yet.
+        suite_.spectrumData.SweepTimeText.clear();
+        suite_.spectrumMarkers.FrequencyReadout.clear();
+        suite_.spectrumMarkers.AmplitudeReadout.clear();
+        suite_.spectrumDisplay.LayoutSpectrumLegend();
+        suite_.spectrumDisplay.ComputeCellGeometry();
+        for (SweepPoint& point : suite_.spectrumData.SweepPoints)
+            point.TraceY = 0;
         selectMeterOption(1);
         call(hooks_.tileChildWindows);
     } else {

@@ -1,8 +1,10 @@
 #include "hopbin/hop_bin_window.h"
 #include "link/radio_commands.h"
 #include "network/network_window.h"
+#include "spectrum/spectrum_window.h"
 #include "support/main_window_fixture.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -135,4 +137,38 @@ TEST_F(MainWindowOnEmulator, TestAndMeterChoiceSwitchWindowsAndScale) {
     EXPECT_EQ(suite->settings.MeterTest, 0);
     EXPECT_NE(window->hopBinWindow(), nullptr);
     EXPECT_TRUE(network->meterOption(1)->isChecked()); // the hop bin test's own meter choice
+}
+
+TEST_F(MainWindowOnEmulator, SpectrumTestOpensItsWindowAndPlaySweepsUntilStop) {
+    startSuite({}, "[Settings]\nMeter%20Test=1\n");
+    SpectrumWindow* spectrum = window->spectrumWindow();
+    ASSERT_TRUE(spectrum);
+    EXPECT_EQ(spectrum->windowTitle(), QStringLiteral("Spectrum Analyzer"));
+    EXPECT_EQ(window->hopBinWindow(), nullptr);
+    const QWidget* spectrumFrame = spectrum->parentWidget();
+    const int client = window->findChild<QMdiArea*>()->viewport()->width();
+    EXPECT_NEAR(spectrumFrame->width(), 0.67 * client, 1.0); // tiled beside the network window
+
+    QString sweepTime;
+    bool maxHoldByKey = false;
+    playFor(2500, [&] {
+        sweepTime = suite->spectrumData.SweepTimeText;
+        QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+        QCoreApplication::sendEvent(spectrum, &f2);
+        maxHoldByKey = suite->spectrumMarkers.MaxHold;
+    });
+
+    EXPECT_TRUE(sweepTime.startsWith(QStringLiteral("Sweep Time (mS): "))) << qPrintable(sweepTime);
+    EXPECT_TRUE(maxHoldByKey);
+    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
+    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("mode=0")));
+}
+
+TEST(SpectrumWindowKeys, QtKeysMapToTheRadioToolsKeyCodes) {
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F1), 0x70);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F7), 0x76);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Left), 0x25);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Right), 0x27);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F8), 0);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Up), 0);
 }

@@ -47,7 +47,9 @@ struct Exchange {
 };
 
 // Shown by the test runner instead of the raw bytes of the struct.
-void PrintTo(const Exchange& exchange, std::ostream* out) { *out << exchange.name; }
+void PrintTo(const Exchange& exchange, std::ostream* out) {
+    *out << exchange.name;
+}
 
 class AtCommandExchange : public testing::TestWithParam<Exchange> {};
 

@@ -233,3 +233,20 @@ TEST_F(ModeProtocolTest, CommandTimerStartedTwiceKeepsItsPeriod) {
     EXPECT_TRUE(modes.CommandTimedOut);
     EXPECT_FALSE(modes.commandTimerActive());
 }
+
+// Stop (or a radio chosen in the network window) runs exchanges of its own inside a
+// running exchange's wait; they stop the shared command timer. The outer wait must
+// still end.
+TEST_F(ModeProtocolTest, WaitInterruptedByANestedExchangeStillTimesOut) {
+    startLink();
+    suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
+    QTimer::singleShot(100, &scope, [this] {
+        suite->modes.ChangeRadioState(ModeProtocol::Normal, false); // answered, stops the timer
+    });
+    QTimer::singleShot(6000, &scope, [this] { suite->flags.ApplicationClosing = true; });
+    const bool answered = suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false,
+                                                       bytes({0x99, 0x98}), 4, false, false);
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(suite->modes.CommandTimedOut);     // it timed out ...
+    EXPECT_FALSE(suite->flags.ApplicationClosing); // ... rather than hang until closing
+}

@@ -1,0 +1,7 @@
+#include "app/time_of_day.h"
+
+#include <QTime>
+
+std::int32_t TimeOfDayMs() {
+    return QTime::currentTime().msecsSinceStartOfDay();
+}

@@ -1,0 +1,253 @@
+#include "spectrum/spectrum_markers.h"
+
+#include "app/number_text.h"
+#include "app/settings.h"
+#include "app/stop_flags.h"
+#include "link/link_status_display.h"
+#include "spectrum/spectrum_data.h"
+#include "spectrum/spectrum_geometry.h"
+#include "ui/surface.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// A diamond reaches this far to either side of its point: the arrows keep it inside
+// the plot.
+constexpr std::int32_t kMarkerHalfWidth = 50;
+// A next peak must rise more than this above the dip before it and fall more than
+// this after it.
+constexpr int kPeakRiseDb = 5;
+
+void drawDiamond(Surface& surface, double x, double y, Colour colour) {
+    for (const Segment& s : markerDiamond(x, y))
+        surface.drawLine(s.x1, s.y1, s.x2, s.y2, colour);
+}
+
+} // namespace
+
+SpectrumMarkers::SpectrumMarkers(const Settings& settings, const StopFlags& flags,
+                                 SpectrumData& data, LinkStatusDisplay& status,
+                                 AnalyzerSurfaces& surfaces)
+    : settings_(settings), flags_(flags), data_(data), status_(status), surfaces_(surfaces) {}
+
+std::int16_t& SpectrumMarkers::activeMarker() {
+    return DeltaMode ? MarkerIndex[1] : MarkerIndex[0];
+}
+
+double SpectrumMarkers::PointFrequency(int i, int pointCount, float centerFrequency, float span) {
+    const double s = span;
+    return static_cast<double>(centerFrequency) - s / 2 + (i + 1) * s / (pointCount + 1);
+}
+
+void SpectrumMarkers::KeyDown(int keyCode) {
+    // The keys steer a running sweep; with none running they do nothing.
+    if (flags_.SpectrumStopped)
+        return;
+    const int n = data_.pointCount();
+    switch (keyCode) {
+    case F1:
+        FindPeak();
+        PaintSpectrumTexts();
+        PaintMarkers();
+        break;
+    case F2:
+        MaxHold = !MaxHold;
+        break;
+    case F3:
+        // Nothing is redrawn now: the next paint shows one marker or two.
+        if (DeltaMode) {
+            EraseMarkers();
+            DeltaMode = false;
+            MarkerIndex[0] = MarkerIndex[1];
+        } else {
+            DeltaMode = true;
+            MarkerIndex[1] = MarkerIndex[0];
+        }
+        break;
+    case F4:
+        FindNextPeak(true);
+        PaintMarkers();
+        PaintSpectrumTexts();
+        break;
+    case F5:
+        FindNextPeak(false);
+        PaintMarkers();
+        PaintSpectrumTexts();
+        break;
+    case F6:
+        ViewMode = !ViewMode;
+        break;
+    case F7:
+        if (repaintWindow)
+            repaintWindow();
+        break;
+    case Left: {
+        std::int16_t& m = activeMarker();
+        if (m > 0 && m < n) {
+            const std::int32_t neighbour =
+                data_.SweepPoints[static_cast<std::size_t>(m - 1)].CenterX;
+            if (neighbour - kMarkerHalfWidth > settings_.SpecAnLeft)
+                --m;
+        }
+        PaintSpectrumTexts();
+        PaintMarkers();
+        break;
+    }
+    case Right: {
+        std::int16_t& m = activeMarker();
+        Surface* surface = surfaces_.spectrumSurface();
+        if (surface && m >= 0 && m < n - 1) {
+            const std::int32_t neighbour =
+                data_.SweepPoints[static_cast<std::size_t>(m + 1)].CenterX;
+            if (surface->scaleWidth() - settings_.SpecAnRight > neighbour + kMarkerHalfWidth)
+                ++m;
+        }
+        PaintSpectrumTexts();
+        PaintMarkers();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SpectrumMarkers::FindPeak() {
+    // The smallest y is the strongest level; the first of equal ones wins. A point
+    // not measured yet has y 0 and so beats every measured one.
+    std::int32_t best = std::numeric_limits<std::int32_t>::max();
+    const int n = data_.pointCount();
+    for (int i = 0; i < n; ++i) {
+        const std::int32_t y = data_.SweepPoints[static_cast<std::size_t>(i)].TraceY;
+        if (y < best) {
+            best = y;
+            activeMarker() = static_cast<std::int16_t>(i);
+        }
+    }
+}
+
+void SpectrumMarkers::FindNextPeak(bool left) {
+    const int n = data_.pointCount();
+    std::int16_t& marker = activeMarker();
+    const int start = marker;
+    if (start < 0 || start >= n)
+        return;
+    auto level = [&](int i) {
+        return static_cast<std::int16_t>(
+            roundHalfEven(data_.SweepPoints[static_cast<std::size_t>(i)].TraceLevel));
+    };
+    const int step = left ? -1 : 1;
+    const int last = left ? 0 : n - 1;
+
+    int low = level(start), high = low;
+    int lowIndex = start, highIndex = start;
+    bool rising = false;
+    for (int i = start; left ? i >= last : i <= last; i += step) {
+        const int v = level(i);
+        if (!rising) {
+            if (v < low) {
+                low = v;
+                lowIndex = i;
+            } else if (v > high) {
+                high = v;
+                highIndex = i;
+            }
+            if (high - low > kPeakRiseDb) {
+                if ((highIndex - lowIndex) * step > 0) {
+                    rising = true; // a rise beyond the dip, in the search direction
+                } else if (highIndex != lowIndex) {
+                    // The trace only fell so far: look for a rise from the new dip.
+                    high = level(lowIndex);
+                    highIndex = lowIndex;
+                }
+            }
+        } else {
+            if (v > high) {
+                high = v;
+                highIndex = i;
+            } else if (high - v > kPeakRiseDb) {
+                marker = static_cast<std::int16_t>(highIndex);
+                return;
+            }
+        }
+    }
+    // The end of the trace came first: the marker stays.
+}
+
+void SpectrumMarkers::PaintMarkers() {
+    const int n = data_.pointCount();
+    if (n == 0)
+        return;
+    Surface* surface = surfaces_.spectrumSurface();
+    auto pointOf = [&](int j) -> const SweepPoint& {
+        const int p = std::clamp<int>(MarkerIndex[static_cast<std::size_t>(j)], 0, n - 1);
+        return data_.SweepPoints[static_cast<std::size_t>(p)];
+    };
+
+    const int markers = DeltaMode ? 2 : 1;
+    for (int j = 0; j < markers; ++j) {
+        const auto jj = static_cast<std::size_t>(j);
+        const SweepPoint& point = pointOf(j);
+        if (surface) {
+            drawDiamond(*surface, MarkerX[jj], MarkerY[jj], settings_.BackgroundColor);
+            if (settings_.RealTimeCheck == 1)
+                drawDiamond(*surface, point.CenterX, point.TraceY,
+                            j == 0 ? settings_.Marker1Color : settings_.Marker2Color);
+        }
+        // Remembered also when nothing was drawn: erasing there is harmless.
+        MarkerX[jj] = point.CenterX;
+        MarkerY[jj] = point.TraceY;
+    }
+
+    PreviousFrequencyReadout = FrequencyReadout;
+    PreviousAmplitudeReadout = AmplitudeReadout;
+    const int m1 = std::clamp<int>(MarkerIndex[0], 0, n - 1);
+    const int m2 = std::clamp<int>(MarkerIndex[1], 0, n - 1);
+    auto frequency = [&](int i) {
+        return PointFrequency(i, n, settings_.CenterFrequency, settings_.Span);
+    };
+    if (!DeltaMode) {
+        FrequencyReadout = QStringLiteral("Frequency (MHz): ") + oneDecimalText(frequency(m1));
+        AmplitudeReadout =
+            QStringLiteral("Amplitude (dB): ") + oneDecimalText(pointOf(0).TraceLevel);
+    } else {
+        FrequencyReadout = QStringLiteral("Frequency Delta (MHz): ") +
+                           oneDecimalText(frequency(m2) - frequency(m1));
+        AmplitudeReadout = QStringLiteral("Amplitude Delta (dB): ") +
+                           oneDecimalText(pointOf(1).TraceLevel - pointOf(0).TraceLevel);
+    }
+}
+
+void SpectrumMarkers::PaintSpectrumTexts() {
+    Surface* surface = surfaces_.spectrumSurface();
+    if (!surface)
+        return;
+    surface->setFont(QStringLiteral("MS Sans Serif"), 8, false);
+    const double x = settings_.SpecAnLeft + 50;
+    const double T = settings_.SpecAnTop;
+    // Each line: the text printed last is printed again in the background colour,
+    // then the current one. (An empty text draws nothing and is skipped.)
+    auto line = [&](double y, const QString& previous, const QString& current) {
+        if (!previous.isEmpty())
+            surface->printText(x, y, previous, settings_.BackgroundColor);
+        if (!current.isEmpty())
+            surface->printText(x, y, current, settings_.MessageColor);
+    };
+    line(T + 50, data_.PreviousSweepTimeText, data_.SweepTimeText);
+    line(T + 250, PreviousFrequencyReadout, FrequencyReadout);
+    line(T + 450, PreviousAmplitudeReadout, AmplitudeReadout);
+    // The communication failure text, where the link status prints it, so that it
+    // survives the trace erasing.
+    line(T + 750, status_.SpectrumMessage, status_.SpectrumMessage);
+}
+
+void SpectrumMarkers::EraseMarkers() {
+    Surface* surface = surfaces_.spectrumSurface();
+    if (!surface)
+        return;
+    const int markers = DeltaMode ? 2 : 1;
+    for (int j = 0; j < markers; ++j)
+        drawDiamond(*surface, MarkerX[static_cast<std::size_t>(j)],
+                    MarkerY[static_cast<std::size_t>(j)], settings_.BackgroundColor);
+}
