@@ -18,10 +18,7 @@ HopBinWindow::HopBinWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, 
     // Outside the chart the window shows the desktop's window colour, on which the
     // labels ("Label Color", black by default) are read; the chart itself is
     // filled with "Background Color".
-    const QColor face = palette().color(QPalette::Window);
-    picture_->surface().setBackColor(static_cast<Colour>(face.red()) |
-                                     (static_cast<Colour>(face.green()) << 8) |
-                                     (static_cast<Colour>(face.blue()) << 16));
+    picture_->surface().setBackColor(ImageSurface::fromQColor(palette().color(QPalette::Window)));
     surfaces_.hopBin = &picture_->surface();
     connect(picture_, &SurfaceWidget::resized, this, &HopBinWindow::Form_Resize);
 

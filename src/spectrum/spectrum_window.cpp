@@ -18,8 +18,10 @@ SpectrumWindow::SpectrumWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hoo
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture_);
-    // Outside the plot the window shows "Background Color" too.
-    picture_->surface().setBackColor(suite_.settings.BackgroundColor);
+    // Outside the plot the window shows the desktop's window colour, on which the
+    // scale labels and the key legend ("Label Color", black by default) are read;
+    // the plot itself is filled with "Background Color".
+    picture_->surface().setBackColor(ImageSurface::fromQColor(palette().color(QPalette::Window)));
     surfaces_.spectrum = &picture_->surface();
     connect(picture_, &SurfaceWidget::resized, this, &SpectrumWindow::Form_Resize);
 

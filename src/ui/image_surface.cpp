@@ -86,6 +86,11 @@ double ImageSurface::scaleHeight() const {
     return toTwips(image_.height());
 }
 
+Colour ImageSurface::fromQColor(const QColor& colour) {
+    return static_cast<Colour>(colour.red()) | (static_cast<Colour>(colour.green()) << 8) |
+           (static_cast<Colour>(colour.blue()) << 16);
+}
+
 QColor ImageSurface::toQColor(Colour colour) {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                   static_cast<int>((colour >> 16) & 0xFF));

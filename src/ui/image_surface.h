@@ -58,6 +58,7 @@ public:
 
     // 0x00BBGGRR as a QColor.
     static QColor toQColor(Colour colour);
+    static Colour fromQColor(const QColor& colour);
 
 private:
     mutable std::unique_ptr<QPainter> painter_;
