@@ -21,6 +21,29 @@ std::vector<QString> RecordingSurface::texts() const {
     return out;
 }
 
+std::vector<RecordingSurface::Op> RecordingSurface::opsOf(Op::Kind kind) const {
+    std::vector<Op> out;
+    for (const Op& o : ops_)
+        if (o.kind == kind)
+            out.push_back(o);
+    return out;
+}
+
+std::vector<RecordingSurface::Op> RecordingSurface::linesIn(Colour colour) const {
+    std::vector<Op> out;
+    for (const Op& o : ops_)
+        if (o.kind == Op::Kind::Line && o.colour == colour)
+            out.push_back(o);
+    return out;
+}
+
+const RecordingSurface::Op* RecordingSurface::findText(const QString& text) const {
+    for (const Op& o : ops_)
+        if (o.kind == Op::Kind::Text && o.text == text)
+            return &o;
+    return nullptr;
+}
+
 void RecordingSurface::clear() {
     ops_.push_back(op(Op::Kind::Clear, back_));
 }

@@ -38,6 +38,12 @@ public:
     void reset() { ops_.clear(); }
     // The texts printed, in order.
     std::vector<QString> texts() const;
+    // The calls of one kind, in order.
+    std::vector<Op> opsOf(Op::Kind kind) const;
+    // The lines drawn in one colour, in order.
+    std::vector<Op> linesIn(Colour colour) const;
+    // The first print of exactly this text, or nullptr.
+    const Op* findText(const QString& text) const;
 
     double scaleWidth() const override { return width_; }
     double scaleHeight() const override { return height_; }

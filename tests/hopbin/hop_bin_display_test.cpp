@@ -33,13 +33,7 @@ protected:
         display.LayoutHopBinWindow();
     }
 
-    std::vector<Op> opsOf(Op::Kind kind) const {
-        std::vector<Op> out;
-        for (const Op& op : surface.ops())
-            if (op.kind == kind)
-                out.push_back(op);
-        return out;
-    }
+    std::vector<Op> opsOf(Op::Kind kind) const { return surface.opsOf(kind); }
     // The filled rectangles of the columns: everything that stands on the chart's
     // bottom or hangs inside the chart (the legend lies below it).
     std::vector<Op> columnFills() const {

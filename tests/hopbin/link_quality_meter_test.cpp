@@ -25,19 +25,8 @@ class LinkQualityMeterTest : public ::testing::Test {
 protected:
     void SetUp() override { surface.setForeColor(kFore); }
 
-    std::vector<Op> opsOf(Op::Kind kind) const {
-        std::vector<Op> out;
-        for (const Op& op : surface.ops())
-            if (op.kind == kind)
-                out.push_back(op);
-        return out;
-    }
-    const Op* textOp(const QString& text) const {
-        for (const Op& op : surface.ops())
-            if (op.kind == Op::Kind::Text && op.text == text)
-                return &op;
-        return nullptr;
-    }
+    std::vector<Op> opsOf(Op::Kind kind) const { return surface.opsOf(kind); }
+    const Op* textOp(const QString& text) const { return surface.findText(text); }
     // The needle: the only line drawn wider than the zones.
     Op needle() const {
         for (const Op& op : opsOf(Op::Kind::Line))

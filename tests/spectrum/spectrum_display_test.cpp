@@ -41,26 +41,9 @@ protected:
         display.ComputeCellGeometry();
     }
 
-    std::vector<Op> opsOf(Op::Kind kind) const {
-        std::vector<Op> out;
-        for (const Op& op : surface.ops())
-            if (op.kind == kind)
-                out.push_back(op);
-        return out;
-    }
-    std::vector<Op> linesIn(Colour colour) const {
-        std::vector<Op> out;
-        for (const Op& op : opsOf(Op::Kind::Line))
-            if (op.colour == colour)
-                out.push_back(op);
-        return out;
-    }
-    const Op* textOp(const QString& text) const {
-        for (const Op& op : surface.ops())
-            if (op.kind == Op::Kind::Text && op.text == text)
-                return &op;
-        return nullptr;
-    }
+    std::vector<Op> opsOf(Op::Kind kind) const { return surface.opsOf(kind); }
+    std::vector<Op> linesIn(Colour colour) const { return surface.linesIn(colour); }
+    const Op* textOp(const QString& text) const { return surface.findText(text); }
     // A real-time trace over every point; peak and average a bit above it.
     void measureEverything() {
         for (std::size_t i = 0; i < data.SweepPoints.size(); ++i) {

@@ -47,13 +47,7 @@ protected:
         p.TraceLevel = level;
         p.TraceY = p.TraceEndY = static_cast<std::int32_t>(500 - (level + 40) * 64);
     }
-    std::vector<Op> linesIn(Colour colour) const {
-        std::vector<Op> out;
-        for (const Op& op : surface.ops())
-            if (op.kind == Op::Kind::Line && op.colour == colour)
-                out.push_back(op);
-        return out;
-    }
+    std::vector<Op> linesIn(Colour colour) const { return surface.linesIn(colour); }
 
     Settings settings;
     StopFlags flags;
