@@ -14,7 +14,9 @@ SpectrumWindow::SpectrumWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hoo
     setWindowTitle(QStringLiteral("Spectrum Analyzer"));
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
-    picture_->setFocusPolicy(Qt::NoFocus);
+    // A click on the picture gives the window the keyboard; the picture ignores
+    // keys, so they reach this window's handler.
+    picture_->setFocusPolicy(Qt::ClickFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture_);
