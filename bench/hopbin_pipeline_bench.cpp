@@ -30,7 +30,7 @@ constexpr int kNoSyncMs = 10000;
 
 struct Bench : BenchSuite {
     HopBinData data;
-    Recorder recorder;
+    Recorder recorder{suite.wait};
     HopBinDisplay display{suite.settings, suite.flags, data, suite.linkStatus, surfaces};
     LinkQualityMeter meter{suite.settings, data, surfaces};
     HopBinAnalyzer analyzer{data,        suite.settings,   suite.flags, suite.wait, suite.link,

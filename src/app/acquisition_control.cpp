@@ -1,10 +1,28 @@
 #include "app/acquisition_control.h"
 
 #include "app/suite.h"
+#include "ui/message_boxes.h"
 #include "ui/transport_view.h"
 
 AcquisitionControl::AcquisitionControl(Suite& suite, TransportView& view)
-    : suite_(suite), view_(view) {}
+    : suite_(suite), view_(view) {
+    Recorder& recorder = suite_.recorder;
+    recorder.view = &view_;
+    recorder.fullStop = [this] { Stop(); };
+    recorder.recordingFailed = [this](const QString& message) {
+        if (suite_.recorder.TransportMode != Recorder::Idle)
+            Stop();
+        suite_.messages().showMessage(message);
+    };
+}
+
+AcquisitionControl::~AcquisitionControl() {
+    Recorder& recorder = suite_.recorder;
+    recorder.closeFile();
+    recorder.view = nullptr;
+    recorder.fullStop = nullptr;
+    recorder.recordingFailed = nullptr;
+}
 
 void AcquisitionControl::setImages(int record, int play, int pause) {
     view_.setTransportImages(record, play, pause);
@@ -34,7 +52,10 @@ void AcquisitionControl::AcquisitionLoop() {
     if (!flags.StopRequested)
         ResetTestData();
     while (!flags.StopRequested && !flags.ApplicationClosing) {
-        if (!suite_.link.PortIsOpen) {
+        // A recording plays back without a radio; with the link open the radio is
+        // still returned to normal mode after every pass.
+        const bool radio = suite_.link.PortIsOpen;
+        if (!radio && !suite_.recorder.playingBack()) {
             // Nothing to do until the link opens or the user stops.
             suite_.wait.waitForEvent();
             continue;
@@ -42,16 +63,20 @@ void AcquisitionControl::AcquisitionLoop() {
         const int test = suite_.settings.MeterTest;
         if (test == 0) {
             flags.HopBinStopped = false;
-            modes.ClearRadioOptionBit();
+            if (radio)
+                modes.ClearRadioOptionBit();
             suite_.hopBins.AcquireBinReports(0);
-            modes.ChangeRadioState(ModeProtocol::Normal, false);
-            modes.RestoreRadioOptionBit();
+            if (radio) {
+                modes.ChangeRadioState(ModeProtocol::Normal, false);
+                modes.RestoreRadioOptionBit();
+            }
             if (flags.StopRequested)
                 break;
         } else if (test == 1) {
             flags.SpectrumStopped = false;
             suite_.spectrum.SweepSpectrum(0);
-            modes.ChangeRadioState(ModeProtocol::Normal, false);
+            if (radio)
+                modes.ChangeRadioState(ModeProtocol::Normal, false);
         } else {
             // No analyzer to run for this selection: wait for the user.
             suite_.wait.waitForEvent();
@@ -61,33 +86,63 @@ void AcquisitionControl::AcquisitionLoop() {
     }
 }
 
+void AcquisitionControl::runLoopFromRest() {
+    StopFlags& flags = suite_.flags;
+    flags.QueryStopRequested = true;
+    suite_.wait.yieldOnce();
+    suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
+    flags.StopRequested = false;
+    AcquisitionLoop();
+}
+
 void AcquisitionControl::Play() {
     Recorder& recorder = suite_.recorder;
     if (view_.sourceText().isEmpty() || recorder.TransportMode == Recorder::Playing)
         return;
     recorder.TransportMode = Recorder::Playing;
     setImages(TransportView::RecordNormal, TransportView::PlayActive, TransportView::PauseNormal);
-    if (closeRecordingFile)
-        closeRecordingFile();
+    recorder.closeFile();
 
-    StopFlags& flags = suite_.flags;
-    if (!recorder.selectedSourceHasFile()) {
-        // Live from the radio; a run already going on simply carries on.
-        if (nothingRunning()) {
-            flags.QueryStopRequested = true;
-            view_.setSliderEnabled(false);
-            suite_.wait.yieldOnce();
-            suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
-            flags.StopRequested = false;
-            AcquisitionLoop();
-        }
+    if (recorder.selectedSourceHasFile()) {
+        playRecording();
         return;
     }
-    // Playing a recording is added with recording and playback.
+    // Live from the radio; a run already going on simply carries on.
+    if (nothingRunning()) {
+        view_.setSliderEnabled(false);
+        runLoopFromRest();
+    }
+}
+
+void AcquisitionControl::playRecording() {
+    Recorder& recorder = suite_.recorder;
+    if (!recorder.openForPlayback(recorder.selectedFile())) {
+        // Deleted or unreadable since it was chosen.
+        Stop();
+        suite_.messages().showMessage(QStringLiteral("Unable to open file."));
+        return;
+    }
+    const qint64 records = recorder.recordCount();
+    const qint64 position = view_.sliderValue();
+    recorder.RecordCounter = position < records ? position : 0; // at the end: from the start
+    recorder.oldbin0filetime = 0;
+    view_.setSliderValue(recorder.RecordCounter);
+    view_.setSliderMaximum(records);
+    recorder.showPosition();
+    view_.setSliderEnabled(true);
+
+    // A run going on (live, or another recording) ends first.
+    StopFlags& flags = suite_.flags;
+    flags.QueryStopRequested = true;
+    flags.StopRequested = true;
+    suite_.wait.yieldOnce();
+    flags.StopRequested = false;
+    AcquisitionLoop();
 }
 
 void AcquisitionControl::Stop() {
     Recorder& recorder = suite_.recorder;
+    recorder.stopPlaybackTimer();
     recorder.TransportMode = Recorder::Idle;
     setImages(TransportView::RecordNormal, TransportView::PlayNormal, TransportView::PauseNormal);
 
@@ -100,8 +155,7 @@ void AcquisitionControl::Stop() {
     suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
     flags.StopRequested = true;
 
-    if (closeRecordingFile)
-        closeRecordingFile();
+    recorder.closeFile();
     view_.setSliderEnabled(true);
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 class Suite;
 class TransportView;
 
@@ -12,10 +10,10 @@ class TransportView;
 // close are handled inside it and only set flags that the loop notices.
 class AcquisitionControl {
 public:
+    // Becomes the recorder's neighbour: its view, its full stop at the end of a
+    // playback, and the stop when a recording cannot be written.
     AcquisitionControl(Suite& suite, TransportView& view);
-
-    // Closes the open recording file (recording and playback).
-    std::function<void()> closeRecordingFile;
+    ~AcquisitionControl();
 
     // Resets the data of the selected test.
     void ResetTestData();
@@ -27,6 +25,12 @@ public:
     void Stop(); // the full stop
     void Pause();
 
+    // True when no tool is running (no loop to pick up a new transport mode).
+    bool nothingRunning() const;
+    // Starts the acquisition loop from rest: the network query told to stop, the
+    // radio back in normal mode, then the loop.
+    void runLoopFromRest();
+
     // Closing, first stage (the window is asked to close): stops every tool, returns
     // the radio to normal mode with one attempt per step, restores the option bit
     // and the radio's own destination address.
@@ -37,7 +41,8 @@ public:
 
 private:
     void setImages(int record, int play, int pause);
-    bool nothingRunning() const;
+    // Play with a recording selected: from the slider's position (or the beginning).
+    void playRecording();
 
     Suite& suite_;
     TransportView& view_;

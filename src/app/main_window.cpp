@@ -19,10 +19,13 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -38,7 +41,8 @@ QRect toPixels(const QRectF& twips, double dpiX, double dpiY) {
 MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfaces,
                        StatusBarText& statusText, QWidget* parent)
     : QMainWindow(parent), suite_(suite), store_(store), surfaces_(surfaces),
-      statusText_(statusText), acquisition_(suite, *this) {
+      statusText_(statusText), acquisition_(suite, *this), qtDialogs_(this),
+      recording_(suite, *this, acquisition_, qtDialogs_) {
     setWindowTitle(QStringLiteral("Veltrane Diagnostics Suite"));
     mdi_ = new QMdiArea(this);
     mdi_->setBackground(palette().dark());
@@ -64,7 +68,9 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
     statusText_.show = [this](const QString& text) { statusPanel1_->setText(text); };
     statusPanel1_->setText(statusText_.text());
 
-    acquisition_.closeRecordingFile = [] {}; // recordings come with recording and playback
+    positionTimer_.setSingleShot(true);
+    positionTimer_.setInterval(40);
+    connect(&positionTimer_, &QTimer::timeout, this, &MainWindow::refreshPosition);
     // Most of the screen: the analyzers want room.
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
@@ -117,14 +123,15 @@ void MainWindow::buildToolBars() {
     play_->setToolTip(
         QStringLiteral("Play: run the selected test live, or play the selected recording"));
     stop_->setToolTip(QStringLiteral("Stop: end the run and return the radio to normal mode"));
-    record_->setToolTip(QStringLiteral("Record (coming with recording and playback)"));
-    pause_->setToolTip(QStringLiteral("Pause: hold the display; press again to resume"));
-    loadFile_->setToolTip(QStringLiteral("Load File (coming with recording and playback)"));
-    record_->setEnabled(false);
-    loadFile_->setEnabled(false);
+    record_->setToolTip(QStringLiteral("Record: write what the analyzer measures to a file"));
+    pause_->setToolTip(QStringLiteral("Pause: hold the display or the recording; press again to "
+                                      "resume"));
+    loadFile_->setToolTip(QStringLiteral("Load File: add a recording to the source list"));
     connect(play_, &QAction::triggered, this, [this] { acquisition_.Play(); });
     connect(stop_, &QAction::triggered, this, [this] { acquisition_.Stop(); });
+    connect(record_, &QAction::triggered, this, [this] { recording_.Record(); });
     connect(pause_, &QAction::triggered, this, [this] { acquisition_.Pause(); });
+    connect(loadFile_, &QAction::triggered, this, [this] { recording_.LoadFile(); });
 
     combo1_ = new QComboBox(this);
     combo1_->addItem(QStringLiteral("Real-Time"));
@@ -158,6 +165,78 @@ void MainWindow::buildToolBars() {
     text1_->setToolTip(QStringLiteral("Record number / records in the file"));
     position->addWidget(slider1_);
     position->addWidget(text1_);
+    connectSlider();
+}
+
+void MainWindow::connectSlider() {
+    slider1_->setRange(0, 0);
+    connect(slider1_, &QSlider::sliderPressed, this, [this] { recording_.sliderPressed(); });
+    connect(slider1_, &QSlider::sliderReleased, this,
+            [this] { recording_.sliderReleased(slider1_->value()); });
+    // Keys, the wheel and clicks beside the handle move the position at once.
+    connect(slider1_, &QSlider::valueChanged, this, [this](int value) {
+        if (!settingSlider_ && !slider1_->isSliderDown())
+            recording_.sliderReleased(value);
+    });
+}
+
+void MainWindow::refreshPosition() {
+    settingSlider_ = true;
+    if (!pendingText_.isNull())
+        text1_->setText(pendingText_);
+    if (pendingMaximum_)
+        slider1_->setMaximum(*pendingMaximum_);
+    // A value set while the user holds the handle would pull it from under the mouse.
+    if (pendingValue_ && !slider1_->isSliderDown())
+        slider1_->setValue(*pendingValue_);
+    settingSlider_ = false;
+    pendingText_ = QString();
+    pendingMaximum_.reset();
+    pendingValue_.reset();
+}
+
+namespace {
+int sliderRange(qint64 value) {
+    return static_cast<int>(std::clamp<qint64>(value, 0, std::numeric_limits<int>::max()));
+}
+} // namespace
+
+void MainWindow::setPositionText(const QString& text) {
+    pendingText_ = text;
+    positionTimer_.start();
+}
+
+QString MainWindow::positionText() const {
+    return pendingText_.isNull() ? text1_->text() : pendingText_;
+}
+
+void MainWindow::setSliderMaximum(qint64 maximum) {
+    pendingMaximum_ = sliderRange(maximum);
+    if (pendingValue_ && *pendingValue_ > *pendingMaximum_)
+        pendingValue_ = *pendingMaximum_;
+    if (!positionTimer_.isActive())
+        positionTimer_.start();
+}
+
+void MainWindow::setSliderValue(qint64 value) {
+    const int maximum = pendingMaximum_ ? *pendingMaximum_ : slider1_->maximum();
+    pendingValue_ = std::min(sliderRange(value), maximum);
+    if (!positionTimer_.isActive())
+        positionTimer_.start();
+}
+
+qint64 MainWindow::sliderValue() const {
+    return pendingValue_ ? *pendingValue_ : slider1_->value();
+}
+
+void MainWindow::insertSource(int index, const QString& text, const QString& path) {
+    const QSignalBlocker quiet(combo1_); // inserting is not choosing
+    combo1_->insertItem(index, text);
+    combo1_->setItemData(index, path, Qt::ToolTipRole);
+}
+
+void MainWindow::selectSource(int index) {
+    combo1_->setCurrentIndex(index); // choosing the entry already chosen changes nothing
 }
 
 bool MainWindow::Form_Load(const std::function<void(Settings&)>& adjust) {
@@ -260,7 +339,7 @@ void MainWindow::openHopBinWindow() {
     HopBinWindow::Hooks hooks;
     hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
     hooks.tileChildWindows = [this] { tileLater(); };
-    hooks.closeRecordingFile = acquisition_.closeRecordingFile;
+    hooks.closeRecordingFile = [this] { suite_.recorder.closeFile(); };
     auto* window = new HopBinWindow(suite_, surfaces_, hooks);
     hopBinSub_ = mdi_->addSubWindow(window);
     hopBinSub_->setAttribute(Qt::WA_DeleteOnClose);
@@ -394,6 +473,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     acquisition_.CloseFirstStage();
     acquisition_.CloseSecondStageFlags();
+    suite_.recorder.closeFile();
     closeSpectrumWindow();
     closeHopBinWindow();
     closeNetworkWindow();

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "app/acquisition_control.h"
+#include "app/recording_control.h"
+#include "ui/qt_file_dialogs.h"
 #include "ui/transport_view.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
+#include <optional>
 
 class Suite;
 struct Settings;
@@ -47,6 +51,12 @@ public:
     void setTransportImages(int record, int play, int pause) override;
     void setSliderEnabled(bool enabled) override;
     QString sourceText() const override;
+    void setPositionText(const QString& text) override;
+    void setSliderMaximum(qint64 maximum) override;
+    void setSliderValue(qint64 value) override;
+    qint64 sliderValue() const override;
+    void insertSource(int index, const QString& text, const QString& path) override;
+    void selectSource(int index) override;
 
     AcquisitionControl& acquisition() { return acquisition_; }
     NetworkWindow* networkWindow() const;
@@ -54,6 +64,15 @@ public:
     SpectrumWindow* spectrumWindow() const;
     QAction* playAction() const { return play_; }
     QAction* stopAction() const { return stop_; }
+    QAction* recordAction() const { return record_; }
+    QAction* pauseAction() const { return pause_; }
+    QAction* loadFileAction() const { return loadFile_; }
+    QComboBox* sourceSelector() const { return combo1_; }
+    QSlider* positionSlider() const { return slider1_; }
+    // The counter beside the slider, as it will be shown at the next refresh.
+    QString positionText() const;
+    // Replaces the file dialogs (tests answer them from a script).
+    void setFileDialogs(FileDialogs& dialogs) { recording_.setFileDialogs(dialogs); }
     bool MainWindowActivated = false;
 
 protected:
@@ -76,12 +95,18 @@ private:
     void MDI_Tools_NetworkDiagnostics_Click();
     void onDisplayToggle(int button, bool pressed);
     void onSourceChanged(int index);
+    void connectSlider();
+    // The counter and slider follow the recording at most this often: records may
+    // come thousands of times a second.
+    void refreshPosition();
 
     Suite& suite_;
     SettingsStore& store_;
     WindowSurfaces& surfaces_;
     StatusBarText& statusText_;
     AcquisitionControl acquisition_;
+    QtFileDialogs qtDialogs_;
+    RecordingControl recording_;
 
     QMdiArea* mdi_ = nullptr;
     QPointer<QMdiSubWindow> hopBinSub_;
@@ -100,6 +125,11 @@ private:
     QSlider* slider1_ = nullptr;
     QLabel* text1_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
+    QTimer positionTimer_;
+    QString pendingText_;
+    std::optional<int> pendingMaximum_;
+    std::optional<int> pendingValue_;
+    bool settingSlider_ = false; // the program, not the user, moves the slider
     bool activating_ = false;
     bool closing_ = false;
 };

@@ -54,7 +54,7 @@ public:
     LinkStatusDisplay linkStatus;
     RadioLink link;
     ModeProtocol modes;
-    Recorder recorder;
+    Recorder recorder{wait};
     HopBinData hopBinData;
     HopBinDisplay hopBinDisplay;
     LinkQualityMeter meter;

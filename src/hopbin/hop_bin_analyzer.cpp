@@ -14,6 +14,8 @@
 #include "link/radio_commands.h"
 #include "link/radio_link.h"
 
+#include <cmath>
+
 namespace {
 // Link status request of AT command mode; the radio answers 0xCC 0x00 and a status
 // byte: 0x00 or 0x01 when its link is in sync, anything else while it is finding
@@ -37,7 +39,7 @@ constexpr int kNoMeter = -1;
 
 HopBinAnalyzer::HopBinAnalyzer(HopBinData& data, const Settings& settings, StopFlags& flags,
                                const EventWait& wait, RadioLink& link, ModeProtocol& modes,
-                               LinkStatusDisplay& status, const Recorder& recorder,
+                               LinkStatusDisplay& status, Recorder& recorder,
                                HopBinDisplay& display, LinkQualityMeter& meter)
     : data_(data), settings_(settings), flags_(flags), wait_(wait), link_(link), modes_(modes),
       status_(status), recorder_(recorder), display_(display), meter_(meter) {
@@ -67,9 +69,9 @@ void HopBinAnalyzer::AcquireBinReports(int cycleLimit) {
         if (!enterBinReportMode())
             return;
     } else {
-        // Nothing to set up on the radio. (Playback resets its pacing tick here once
-        // recordings are played back.)
+        // Nothing to set up on the radio.
         status_.LinkStatus = 0;
+        recorder_.PlaybackTick = false;
     }
 
     int skipCounter = 0;
@@ -165,11 +167,10 @@ void HopBinAnalyzer::ProcessBinReport() {
     const Source source = dataSource();
     if (source == Source::Live) {
         reading = readLiveReport();
+    } else if (source == Source::Playback) {
+        reading = readPlaybackRecord();
     } else {
-        // Playback reads the next record of the selected recording (*.ban: the hop bin
-        // and the two clamped levels in dBm) here, paced like the recorded run; it
-        // arrives with the recording support. Until then a playback reads nothing,
-        // like a paused recording: let the user interface run until that changes.
+        // Paused: let the user interface run until that changes.
         waitWhileNothingToRead(source);
         return;
     }
@@ -182,8 +183,30 @@ void HopBinAnalyzer::ProcessBinReport() {
 
     data_.ApplyReport(reading->bin, reading->remote, reading->pc, settings_.Amplitude,
                       RetriesInBox);
-    if (mode == Recorder::Recording)
-        recordReport(reading->bin);
+    if (mode == Recorder::Recording) {
+        // The levels as applied, after clamping: played back, they give the same
+        // statistics again.
+        const auto& stats = data_.HopBins[static_cast<std::size_t>(reading->bin)];
+        recorder_.RecordPoint(reading->bin, stats[kRemoteSide].Current, stats[kPcSide].Current);
+    }
+}
+
+std::optional<HopBinAnalyzer::Reading> HopBinAnalyzer::readPlaybackRecord() {
+    const std::optional<FileVar> record = recorder_.NextPlaybackRecord([this] {
+        return flags_.HopBinStopped || flags_.StopRequested || flags_.ApplicationClosing;
+    });
+    if (!record)
+        return std::nullopt;
+    link_.ReceiveBuffer.clear();
+    recorder_.showPosition();
+    // A *.ban record holds the hop bin and the remote and PC levels in dBm. Anything
+    // else in a file (another kind of recording, damage) is passed over.
+    if (record->ItemIndex < 0 || record->ItemIndex >= kHopBinCount ||
+        !std::isfinite(record->ValueA) || !std::isfinite(record->ValueB)) {
+        ++RejectedReports;
+        return std::nullopt;
+    }
+    return Reading{record->ItemIndex, record->ValueA, record->ValueB};
 }
 
 std::optional<HopBinAnalyzer::Reading> HopBinAnalyzer::readLiveReport() {
@@ -280,9 +303,4 @@ void HopBinAnalyzer::redraw() {
                              QStringLiteral(" dBm"));
     }
     display_.PaintHopBinDisplay(false);
-}
-
-void HopBinAnalyzer::recordReport(int /*bin*/) {
-    // Writing the record (hop bin, time of day, the two clamped levels) into the
-    // open *.ban file arrives with the recording support.
 }

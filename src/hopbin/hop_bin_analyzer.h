@@ -24,7 +24,7 @@ class HopBinAnalyzer {
 public:
     HopBinAnalyzer(HopBinData& data, const Settings& settings, StopFlags& flags,
                    const EventWait& wait, RadioLink& link, ModeProtocol& modes,
-                   LinkStatusDisplay& status, const Recorder& recorder, HopBinDisplay& display,
+                   LinkStatusDisplay& status, Recorder& recorder, HopBinDisplay& display,
                    LinkQualityMeter& meter);
 
     // The number in the network window's retries box: this many consecutive missed
@@ -32,8 +32,9 @@ public:
     // that does not hold a number gives the "Retries" setting).
     int RetriesInBox = 1;
 
-    // Reports whose bin number is 50 or more: never applied, counted here (while
-    // paused nothing is looked at, so nothing is counted either).
+    // Reports whose bin number is 50 or more, and played-back records with a bin
+    // outside 0..49 or a level that is not a number: never applied, counted here
+    // (while paused nothing is looked at, so nothing is counted either).
     std::int64_t RejectedReports = 0;
 
     // Runs until HopBinStopped or StopRequested; with a cycleLimit other than 0,
@@ -47,8 +48,8 @@ public:
     // period: sync takes seconds, and a radio polled back to back would keep the
     // line and the processor busy for nothing.
     static constexpr int kStatusPollIntervalMs = 100;
-    // With nothing to read (recording paused, idle; for now also playback) a report
-    // call waits at most this long for the transport mode or a stop flag to change.
+    // With nothing to read (recording paused, playback paused, idle) a report call
+    // waits at most this long for the transport mode or a stop flag to change.
     static constexpr int kIdleRecheckMs = 250;
 
 private:
@@ -67,6 +68,9 @@ private:
     // Nothing is returned for a time-out, a dropped byte, a stop, a paused transport
     // or a bin outside the table.
     std::optional<Reading> readLiveReport();
+    // Playback: the next record of the selected recording, paced like the recorded
+    // run. Nothing when stopped, at the end, or for a record that cannot be applied.
+    std::optional<Reading> readPlaybackRecord();
     // Lets the event loop run until `source` is no longer the data source, a stop
     // flag is raised or kIdleRecheckMs have passed.
     void waitWhileNothingToRead(Source source);
@@ -75,8 +79,6 @@ private:
     void redrawNow();
     // Redraws the hop bin display and, once a bin above 0 has been seen, the meter.
     void redraw();
-    // Recording (transport mode 1): writes the applied report to the recording file.
-    void recordReport(int bin);
 
     HopBinData& data_;
     const Settings& settings_;
@@ -85,7 +87,7 @@ private:
     RadioLink& link_;
     ModeProtocol& modes_;
     LinkStatusDisplay& status_;
-    const Recorder& recorder_;
+    Recorder& recorder_;
     HopBinDisplay& display_;
     LinkQualityMeter& meter_;
     QTimer pauseTimer_;        // single shot: paces status polls and bounds idle waits

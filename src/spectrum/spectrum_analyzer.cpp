@@ -44,7 +44,7 @@ constexpr double kAverageWeight = 0.3;
 
 SpectrumAnalyzer::SpectrumAnalyzer(SpectrumData& data, const Settings& settings, StopFlags& flags,
                                    const EventWait& wait, RadioLink& link, ModeProtocol& modes,
-                                   LinkStatusDisplay& status, const Recorder& recorder,
+                                   LinkStatusDisplay& status, Recorder& recorder,
                                    SpectrumDisplay& display, SpectrumMarkers& markers,
                                    LinkQualityMeter& meter, AnalyzerSurfaces& surfaces)
     : data_(data), settings_(settings), flags_(flags), wait_(wait), link_(link), modes_(modes),
@@ -127,6 +127,8 @@ void SpectrumAnalyzer::SweepSpectrum(int sweepLimit) {
                 if (stopping())
                     return;
             }
+            // A recorded sweep is in the file by the time it is shown.
+            recorder_.flushRecording();
             data_.PreviousSweepTime = data_.SweepTime;
             data_.SweepTime = TimeOfDayMs();
             if (data_.PreviousSweepTime != 0) {
@@ -218,11 +220,10 @@ void SpectrumAnalyzer::AcquirePoint(int index) {
         return;
 
     if (dataSource() == Source::Playback) {
-        // Playback reads the next record of the selected recording (*.san) here,
-        // paced like the recorded run; it arrives with the recording support. Until
-        // then a playback reads nothing: let the user interface run until that
-        // changes, bounded by the idle timer.
-        waitWhileNothingToRead();
+        // The record's own point index is not used: a recording made with another
+        // number of points is spread over the current points in record order.
+        if (const std::optional<double> volts = readPlaybackSample())
+            applySample(index, *volts);
         return;
     }
 
@@ -233,7 +234,8 @@ void SpectrumAnalyzer::AcquirePoint(int index) {
     const std::int32_t mode = recorder_.TransportMode;
     const double volts = RawToVolts(*raw);
     if (mode == Recorder::Recording) {
-        recordPoint(index, volts);
+        // The sample voltage, twice: a *.san record has room for two values.
+        recorder_.RecordPoint(index, static_cast<float>(volts), static_cast<float>(volts));
     } else {
         link_.ReceiveBuffer.remove(0, kLevelAnswerSize);
     }
@@ -332,19 +334,17 @@ void SpectrumAnalyzer::applySample(int index, double volts) {
     }
 }
 
-void SpectrumAnalyzer::waitWhileNothingToRead() {
-    // Nothing changes until the user presses a button (an event) or the bound runs
-    // out, so the point sleeps instead of asking again and again.
-    idleTimer_.start(kIdleRecheckMs);
-    wait_.until([this] {
-        return !idleTimer_.isActive() || stopping() || dataSource() != Source::Playback;
-    });
-    idleTimer_.stop();
-}
-
-void SpectrumAnalyzer::recordPoint(int /*index*/, double /*volts*/) {
-    // Writing the record (point index, time of day, the sample voltage twice) into
-    // the open *.san file arrives with the recording support.
+std::optional<double> SpectrumAnalyzer::readPlaybackSample() {
+    const std::optional<FileVar> record =
+        recorder_.NextPlaybackRecord([this] { return stopping(); });
+    if (!record)
+        return std::nullopt;
+    link_.ReceiveBuffer.clear();
+    recorder_.showPosition();
+    // A sample that is not a number (a damaged file) leaves the point as it was.
+    if (!std::isfinite(record->ValueA))
+        return std::nullopt;
+    return record->ValueA;
 }
 
 // ---------------------------------------------------------------------------

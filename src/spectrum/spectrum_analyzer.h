@@ -30,7 +30,7 @@ class SpectrumAnalyzer {
 public:
     SpectrumAnalyzer(SpectrumData& data, const Settings& settings, StopFlags& flags,
                      const EventWait& wait, RadioLink& link, ModeProtocol& modes,
-                     LinkStatusDisplay& status, const Recorder& recorder, SpectrumDisplay& display,
+                     LinkStatusDisplay& status, Recorder& recorder, SpectrumDisplay& display,
                      SpectrumMarkers& markers, LinkQualityMeter& meter, AnalyzerSurfaces& surfaces);
 
     // Runs sweeps until SpectrumStopped or StopRequested; with a limit other than 0,
@@ -60,10 +60,6 @@ public:
     // The level request; answered 0x21, a byte, the reading low, high.
     static QByteArray levelRequestCommand();
 
-    // With nothing to read (a recording selected for playback, until recordings are
-    // played back) a point waits at most this long for the transport mode or a stop
-    // flag to change, instead of returning at once and spinning the sweep loop.
-    static constexpr int kIdleRecheckMs = 250;
     // In view mode the radio is left alone and the stored traces are repainted at
     // most this often (the loop would otherwise repaint as fast as it can).
     static constexpr int kViewRepaintIntervalMs = 100;
@@ -84,11 +80,10 @@ private:
     // After a failed exchange: show the failure text and take the radio back into
     // AT command mode and configuration mode. False when the user stopped meanwhile.
     bool recoverConfigMode();
-    void waitWhileNothingToRead();
+    // Playback: the next recorded sample, paced like the recorded run.
+    std::optional<double> readPlaybackSample();
     void waitInViewMode();
     void paintSweep();
-    // Recording (transport mode 1): writes the sample to the recording file.
-    void recordPoint(int index, double volts);
 
     SpectrumData& data_;
     const Settings& settings_;
@@ -97,10 +92,10 @@ private:
     RadioLink& link_;
     ModeProtocol& modes_;
     LinkStatusDisplay& status_;
-    const Recorder& recorder_;
+    Recorder& recorder_;
     SpectrumDisplay& display_;
     SpectrumMarkers& markers_;
     LinkQualityMeter& meter_;
     AnalyzerSurfaces& surfaces_;
-    QTimer idleTimer_; // single shot: bounds the waits with nothing to read
+    QTimer idleTimer_; // single shot: paces the repaints in view mode
 };

@@ -20,6 +20,8 @@ struct SweepPoint {
     double AverageLevel = 0; // dB; exactly 0 = no average yet
     std::int32_t AverageY = 0;
     std::int32_t AverageEndY = 0;
+
+    bool operator==(const SweepPoint&) const = default;
 };
 
 // The two per-point tables shared by the spectrum display and acquisition: the

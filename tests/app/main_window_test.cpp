@@ -4,11 +4,13 @@
 #include "spectrum/spectrum_window.h"
 #include "support/main_window_fixture.h"
 
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QSlider>
 #include <QToolBar>
 
 using radio::bytes;
@@ -171,4 +173,55 @@ TEST(SpectrumWindowKeys, QtKeysMapToTheRadioToolsKeyCodes) {
     EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Right), 0x27);
     EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F8), 0);
     EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Up), 0);
+}
+
+// The recording controls of the window itself: the selector's entries, the counter
+// and the slider, which the user moves to choose where playback continues.
+TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsThePosition) {
+    startSuite();
+    ScriptedFileDialogs dialogs;
+    window->setFileDialogs(dialogs);
+    dialogs.openAnswer = dir.filePath(QStringLiteral("forty.ban"));
+    {
+        QFile file(dialogs.openAnswer);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        // Forty sweeps of one record, 100 ms apart.
+        for (int n = 0; n < 40; ++n)
+            file.write(encodeRecord(FileVar{0, 1000.0f + 100.0f * n, -70, -70}).data(), 16);
+    }
+    ASSERT_TRUE(window->recordAction()->isEnabled());
+    window->loadFileAction()->trigger();
+    window->loadFileAction()->trigger();
+
+    QComboBox* selector = window->sourceSelector();
+    ASSERT_EQ(selector->count(), 3);
+    EXPECT_EQ(selector->currentIndex(), 1);
+    EXPECT_EQ(selector->itemText(1), QStringLiteral("/../forty.ban"));
+    EXPECT_EQ(selector->itemData(1, Qt::ToolTipRole).toString(), dialogs.openAnswer);
+    EXPECT_EQ(suite->recorder.SelectedSource, 1);
+    EXPECT_EQ(window->positionText(), QStringLiteral("0/40"));
+
+    QSlider* slider = window->positionSlider();
+    ASSERT_TRUE(runEventsUntil([&] { return slider->maximum() == 40; }));
+    EXPECT_TRUE(slider->isEnabled());
+    // Keys (like the wheel or a click beside the handle) move the position at once;
+    // dragging moves it when the handle is let go.
+    slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(suite->recorder.RecordCounter, slider->value());
+    slider->setSliderDown(true);
+    slider->setValue(25);
+    EXPECT_TRUE(suite->recorder.SliderHeld);
+    EXPECT_NE(suite->recorder.RecordCounter, 25);
+    slider->setSliderDown(false);
+    EXPECT_FALSE(suite->recorder.SliderHeld);
+    EXPECT_EQ(suite->recorder.RecordCounter, 25);
+
+    // Choosing "Real-Time" while playing stops the playback.
+    bool stoppedBySelector = false;
+    QTimer::singleShot(300, window.get(), [&] {
+        selector->setCurrentIndex(0);
+        stoppedBySelector = suite->recorder.TransportMode == Recorder::Idle;
+    });
+    window->playAction()->trigger();
+    EXPECT_TRUE(stoppedBySelector);
 }

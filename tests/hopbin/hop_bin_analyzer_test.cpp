@@ -100,7 +100,10 @@ protected:
     }
 
     HopBinData data;
-    Recorder recorder;
+    // The analyzer's own transport state (the suite's stays idle).
+    StopFlags recorderFlags;
+    EventWait recorderWait{recorderFlags};
+    Recorder recorder{recorderWait};
     std::unique_ptr<HopBinDisplay> display;
     std::unique_ptr<LinkQualityMeter> meter;
     std::unique_ptr<HopBinAnalyzer> analyzer;

@@ -287,20 +287,3 @@ TEST_F(SpectrumAcquisitionTest, ViewModeRepaintsWithoutTouchingTheRadioOrSpinnin
     EXPECT_GE(clock.elapsed(), 4 * SpectrumAnalyzer::kViewRepaintIntervalMs - 20);
     EXPECT_LT(cpu, 0.5 * static_cast<double>(clock.elapsed()) / 1000.0);
 }
-
-TEST_F(SpectrumAcquisitionTest, PlaybackWithNothingToReadWaitsInsteadOfSpinning) {
-    startRadio({}, 10);
-    ASSERT_FALSE(HasFatalFailure());
-    suite->recorder.SourceFiles << QStringLiteral("sweep.san");
-    suite->recorder.SelectedSource = 1;
-    stopAfter(600);
-
-    const double cpuBefore = cpuSeconds();
-    suite->spectrum.SweepSpectrum(0);
-    const double cpu = cpuSeconds() - cpuBefore;
-
-    EXPECT_TRUE(suite->flags.StopRequested);
-    EXPECT_LT(cpu, 0.2);
-    EXPECT_TRUE(emulator.takeReceived().isEmpty()); // the radio is not set up for playback
-    EXPECT_EQ(measuredPoints(), 0);
-}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What a file dialog for a recording starts with.
+struct FileDialogRequest {
+    QString directory;     // the folder it opens in
+    QString nameFilters;   // Qt filter list, the first one selected
+    QString defaultSuffix; // added to a name typed without one
+    QString selectedFile;  // a file name to start with, or empty
+};
+
+// The file dialogs of the transport buttons. The main window implements them with
+// QFileDialog; tests answer them from a script. An empty path means cancelled.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Asks before replacing an existing file.
+    virtual QString chooseFileToSave(const FileDialogRequest& request) = 0;
+    virtual QString chooseFileToOpen(const FileDialogRequest& request) = 0;
+};

@@ -1,0 +1,28 @@
+#include "ui/qt_file_dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+QString QtFileDialogs::chooseFileToSave(const FileDialogRequest& request) {
+    return run(request, true);
+}
+
+QString QtFileDialogs::chooseFileToOpen(const FileDialogRequest& request) {
+    return run(request, false);
+}
+
+QString QtFileDialogs::run(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(
+        parent_, save ? QStringLiteral("Save Recording As") : QStringLiteral("Open Recording"),
+        request.directory, request.nameFilters);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    const QStringList filters = request.nameFilters.split(QStringLiteral(";;"));
+    dialog.selectNameFilter(filters.value(0));
+    if (!request.selectedFile.isEmpty())
+        dialog.selectFile(request.selectedFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return QDir::cleanPath(dialog.selectedFiles().constFirst());
+}

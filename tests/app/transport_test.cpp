@@ -1,0 +1,309 @@
+// The transport buttons with recordings, on a suite whose radio is the emulator:
+// Record into new and existing files, Pause while recording, Load File, Play of a
+// recording paced and ended by itself, and recordings played back through the same
+// statistics as the live run that made them.
+
+#include "app/acquisition_control.h"
+#include "app/recording_control.h"
+#include "link/radio_commands.h"
+#include "support/suite_fixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+const QStringList kFastRadio{QStringLiteral("--sync-delay"), QStringLiteral("0"),
+                             QStringLiteral("--report-rate"), QStringLiteral("1000")};
+
+std::vector<FileVar> recordsOf(const QString& path) {
+    std::vector<FileVar> records;
+    RecordingFile file;
+    if (!file.openForPlayback(path))
+        return records;
+    for (qint64 n = 1; n <= file.recordCount(); ++n)
+        records.push_back(*file.readRecord(n));
+    return records;
+}
+
+void writeRecords(const QString& path, const std::vector<FileVar>& records,
+                  const QByteArray& tail = {}) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (const FileVar& record : records)
+        file.write(encodeRecord(record).data(), 16);
+    file.write(tail);
+}
+
+class TransportTest : public SuiteOnEmulator {
+protected:
+    void start(int test = 0, int points = 20) {
+        startLink(Transport::Pty, kFastRadio);
+        ASSERT_FALSE(HasFatalFailure());
+        Settings& settings = suite->settings;
+        settings.ProgramDirectory = dir.path() + QLatin1Char('/');
+        settings.MeterTest = test;
+        settings.NumberOfPoints = static_cast<std::int16_t>(points);
+        suite->spectrumData.resize(points);
+        acquisition = std::make_unique<AcquisitionControl>(*suite, view);
+        control = std::make_unique<RecordingControl>(*suite, view, *acquisition, dialogs);
+        view.onSourceChange = [this](int index) {
+            suite->recorder.SelectedSource = index;
+            if (suite->recorder.TransportMode != Recorder::Idle)
+                acquisition->Stop();
+        };
+    }
+
+    QString pathOf(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    // Runs `action` (a button that may run the acquisition loop) with `steps` fired
+    // at their times meanwhile; returns when the action has returned.
+    void runWith(const std::function<void()>& action,
+                 const std::vector<std::pair<int, std::function<void()>>>& steps) {
+        for (const auto& [ms, step] : steps)
+            QTimer::singleShot(ms, &scope, step);
+        action();
+    }
+
+    void stopAt(int ms) {
+        QTimer::singleShot(ms, &scope, [this] { acquisition->Stop(); });
+    }
+
+    // Records a live run of `ms` into a new file.
+    QString recordFor(int ms, const char* name) {
+        dialogs.saveAnswer = pathOf(name);
+        stopAt(ms);
+        control->Record();
+        return dialogs.saveAnswer;
+    }
+
+    // Plays the selected recording until it ends by itself (or `limitMs`).
+    void playToTheEnd(int limitMs = 20000) {
+        stopAt(limitMs); // a safety net: the playback should have ended long before
+        acquisition->Play();
+    }
+
+    QTemporaryDir dir;
+    FakeTransportView view;
+    ScriptedFileDialogs dialogs;
+    std::unique_ptr<AcquisitionControl> acquisition;
+    std::unique_ptr<RecordingControl> control;
+};
+
+} // namespace
+
+TEST(SourceDisplayText, KeepsTheFirstFolderSeparatorAndTheFileName) {
+    EXPECT_EQ(RecordingControl::sourceDisplayText(QStringLiteral("/home/ann/Recordings/run1.ban")),
+              QStringLiteral("/../run1.ban"));
+    EXPECT_EQ(RecordingControl::sourceDisplayText(QStringLiteral("data/run2.san")),
+              QStringLiteral("data/../run2.san"));
+    EXPECT_EQ(RecordingControl::sourceDisplayText(QStringLiteral("run3.ban")),
+              QStringLiteral("run3.ban"));
+}
+
+TEST_F(TransportTest, RecordWritesEveryAppliedReportNumberedFromOne) {
+    start();
+    ASSERT_FALSE(HasFatalFailure());
+    const QString path = recordFor(1500, "live.ban");
+
+    // The dialog opened in the recordings folder with the hop bin filter.
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].directory, dir.path() + QStringLiteral("/Recordings/"));
+    EXPECT_EQ(dialogs.requests[0].nameFilters,
+              QStringLiteral("Bin Analyzer File (*.ban);;All Files (*.*)"));
+    EXPECT_EQ(dialogs.requests[0].defaultSuffix, QStringLiteral("ban"));
+    EXPECT_EQ(view.sources, (QStringList{QStringLiteral("Real-Time"),
+                                         RecordingControl::sourceDisplayText(path)}));
+    EXPECT_EQ(suite->recorder.SourceFiles.value(1), path);
+
+    const std::vector<FileVar> records = recordsOf(path);
+    EXPECT_EQ(QFile(path).size() % 16, 0);
+    ASSERT_GT(records.size(), 100u);
+    EXPECT_EQ(static_cast<float>(records.size()), suite->hopBinData.TotalReports);
+    EXPECT_EQ(suite->recorder.RecordCounter, static_cast<qint64>(records.size()) + 1);
+    for (std::size_t n = 1; n < records.size(); ++n)
+        ASSERT_GE(records[n].ReadTime, records[n - 1].ReadTime) << n;
+    // The last record holds the clamped levels of its bin as the statistics have them.
+    const FileVar& last = records.back();
+    const auto& stats = suite->hopBinData.HopBins[static_cast<std::size_t>(last.ItemIndex)];
+    EXPECT_EQ(last.ValueA, stats[kRemoteSide].Current);
+    EXPECT_EQ(last.ValueB, stats[kPcSide].Current);
+    EXPECT_EQ(view.record, TransportView::RecordNormal);
+    EXPECT_TRUE(view.sliderEnabled);
+}
+
+TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhile) {
+    start();
+    ASSERT_FALSE(HasFatalFailure());
+    dialogs.saveAnswer = pathOf("paused.ban");
+    qint64 atPause = 0, atResume = 0;
+    runWith([this] { control->Record(); }, {{700,
+                                             [&] {
+                                                 acquisition->Pause();
+                                                 atPause = suite->recorder.RecordCounter;
+                                                 EXPECT_EQ(view.pause, TransportView::PauseActive);
+                                             }},
+                                            {1200,
+                                             [&] {
+                                                 atResume = suite->recorder.RecordCounter;
+                                                 acquisition->Pause();
+                                             }},
+                                            {1700, [&] { acquisition->Stop(); }}});
+
+    EXPECT_GT(atPause, 1);
+    EXPECT_EQ(atResume, atPause); // nothing recorded while paused
+    const std::vector<FileVar> records = recordsOf(dialogs.saveAnswer);
+    EXPECT_GT(static_cast<qint64>(records.size()), atPause);
+    // No hole and no half-second gap of reports inside a run: the pause shows as one
+    // jump of the time stamps between records atPause - 1 and atPause.
+    const auto gapAt = [&](qint64 n) {
+        return records[static_cast<std::size_t>(n)].ReadTime -
+               records[static_cast<std::size_t>(n - 1)].ReadTime;
+    };
+    EXPECT_GE(gapAt(atPause - 1), 400.0f);
+}
+
+TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
+    start();
+    ASSERT_FALSE(HasFatalFailure());
+    const QString path = pathOf("ten.ban");
+    std::vector<FileVar> ten;
+    for (int n = 0; n < 10; ++n)
+        ten.push_back(FileVar{static_cast<std::int16_t>(n), 1000.0f + n, -80.0f, -81.0f});
+    writeRecords(path, ten);
+    dialogs.openAnswer = path;
+    control->LoadFile();
+    EXPECT_EQ(view.positionText, QStringLiteral("0/10"));
+    EXPECT_EQ(view.sliderMaximum, 10);
+
+    messages.answer = MessageBoxes::Answer::Cancel;
+    control->Record(); // nothing happens
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+    EXPECT_EQ(QFile(path).size(), 160);
+
+    messages.answer = MessageBoxes::Answer::Yes;
+    qint64 firstNumber = 0;
+    runWith([this] { control->Record(); },
+            {{1, [&] { firstNumber = suite->recorder.RecordCounter; }},
+             {1000, [&] { acquisition->Stop(); }}});
+    EXPECT_EQ(firstNumber, 11);
+    EXPECT_EQ(messages.shown.last(),
+              QStringLiteral("Do you want to append the data to the current file?"));
+    const std::vector<FileVar> records = recordsOf(path);
+    ASSERT_GT(records.size(), 10u);
+    EXPECT_TRUE(std::equal(ten.begin(), ten.end(), records.begin()));
+    EXPECT_GT(records[10].ReadTime, 1000.0f + 9); // a live record follows
+}
+
+TEST_F(TransportTest, LoadingTheSameFileTwiceAddsTwoEntries) {
+    start();
+    ASSERT_FALSE(HasFatalFailure());
+    dialogs.openAnswer = pathOf("twice.ban");
+    writeRecords(dialogs.openAnswer, {FileVar{}});
+    control->LoadFile();
+    control->LoadFile();
+    EXPECT_EQ(view.sources.size(), 3);
+    EXPECT_EQ(suite->recorder.SourceFiles.size(), 3);
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_EQ(suite->recorder.SelectedSource, 1);
+    // The second dialog started with the selected recording.
+    EXPECT_EQ(dialogs.requests.back().selectedFile, dialogs.openAnswer);
+
+    dialogs.openAnswer.clear(); // cancelled: nothing changes
+    control->LoadFile();
+    EXPECT_EQ(view.sources.size(), 3);
+}
+
+TEST_F(TransportTest, HopBinRecordingPlaysBackToTheSameStatistics) {
+    start();
+    ASSERT_FALSE(HasFatalFailure());
+    const QString path = recordFor(1500, "roundtrip.ban");
+    const HopBinData live = suite->hopBinData;
+    ASSERT_GT(live.TotalReports, 100.0f);
+    emulator.takeReceived();
+
+    dialogs.openAnswer = path;
+    control->LoadFile();
+    playToTheEnd();
+
+    EXPECT_EQ(suite->hopBinData, live);
+    // Ended by itself: idle, the buttons back to their normal images.
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+    EXPECT_EQ(view.record, TransportView::RecordNormal);
+    EXPECT_EQ(view.play, TransportView::PlayNormal);
+    EXPECT_EQ(view.pause, TransportView::PauseNormal);
+    EXPECT_EQ(view.positionText, QStringLiteral("%1/%1").arg(live.TotalReports));
+    EXPECT_FALSE(suite->recorder.file().isOpen());
+    // The radio was not put into bin report mode to play the recording.
+    EXPECT_FALSE(emulator.takeReceived().contains(radio::binReportOn()));
+}
+
+TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
+    start(1, 20);
+    ASSERT_FALSE(HasFatalFailure());
+    const QString path = recordFor(1500, "roundtrip.san");
+    EXPECT_EQ(dialogs.requests[0].defaultSuffix, QStringLiteral("san"));
+    const std::vector<SweepPoint> live = suite->spectrumData.SweepPoints;
+    const std::vector<FileVar> records = recordsOf(path);
+    ASSERT_GT(records.size(), 40u);
+    EXPECT_EQ(records[0].ItemIndex, 0);
+    EXPECT_EQ(records[21].ItemIndex, 1);
+    EXPECT_EQ(records[5].ValueA, records[5].ValueB);
+
+    dialogs.openAnswer = path;
+    control->LoadFile();
+    playToTheEnd();
+
+    EXPECT_EQ(suite->spectrumData.SweepPoints, live);
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+}
+
+TEST_F(TransportTest, DamagedRecordingsPlayWhatCanBeUsed) {
+    start();
+    ASSERT_FALSE(HasFatalFailure());
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const QString path = pathOf("damaged.ban");
+    writeRecords(path,
+                 {FileVar{0, 1000, -60, -61}, FileVar{77, 1001, -60, -61},
+                  FileVar{-3, 1002, -60, -61}, FileVar{4, 1003, nan, -61},
+                  FileVar{5, 1004, -60, inf}, FileVar{6, nan, -70, -71}},
+                 QByteArray("\x06\x00\x01", 3)); // a torn last slot
+    dialogs.openAnswer = path;
+    control->LoadFile();
+    EXPECT_EQ(view.positionText, QStringLiteral("0/6"));
+    playToTheEnd();
+
+    const HopBinData& data = suite->hopBinData;
+    EXPECT_EQ(data.TotalReports, 2.0f); // bins 0 and 6
+    EXPECT_EQ(suite->hopBins.RejectedReports, 4);
+    EXPECT_EQ(data.HopBins[6][kRemoteSide].Current, -70.0f);
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+
+    // An empty recording ends at once.
+    const QString empty = pathOf("empty.ban");
+    writeRecords(empty, {});
+    dialogs.openAnswer = empty;
+    control->LoadFile();
+    playToTheEnd();
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+    EXPECT_EQ(view.play, TransportView::PlayNormal);
+}
+
+TEST_F(TransportTest, ARecordingThatCannotBeOpenedSaysSo) {
+    start();
+    ASSERT_FALSE(HasFatalFailure());
+    dialogs.saveAnswer = pathOf("no/such/folder/run.ban");
+    control->Record();
+    EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+
+    dialogs.openAnswer = pathOf("gone.ban");
+    control->LoadFile();
+    acquisition->Play();
+    EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+}
