@@ -8,6 +8,7 @@
 #include "support/emulator_process.h"
 #include "support/fakes.h"
 
+#include <QTimer>
 #include <sys/resource.h>
 
 // User plus system CPU time of this process so far, in seconds.
@@ -25,6 +26,18 @@ struct BenchSuite {
     TestSurfaces surfaces;
     EmulatorProcess emulator;
     Suite suite{messages, status, surfaces};
+    QTimer forgetDrawing;
+
+    // The recording surfaces keep every drawing call; a long run forgets them every
+    // 100 ms so that memory measures the suite, not the test surfaces.
+    void forgetDrawingAsItGoes() {
+        QObject::connect(&forgetDrawing, &QTimer::timeout, [this] {
+            surfaces.hopBin.reset();
+            surfaces.spectrum.reset();
+            surfaces.meter.reset();
+        });
+        forgetDrawing.start(100);
+    }
 
     // Starts the emulator with `args` and opens the link at the baud-rate table
     // index `baudIndex`.

@@ -35,7 +35,6 @@ struct Bench : BenchSuite {
     LinkQualityMeter meter{suite.settings, data, surfaces};
     HopBinAnalyzer analyzer{data,        suite.settings,   suite.flags, suite.wait, suite.link,
                             suite.modes, suite.linkStatus, recorder,    display,    meter};
-    QTimer forgetDrawing; // the recording surfaces would otherwise keep every call
 
     bool open(const QStringList& args) {
         if (!BenchSuite::open(args, 11)) // 115200 baud
@@ -44,11 +43,7 @@ struct Bench : BenchSuite {
         display.LayoutHopBinWindow();
         recorder.TransportMode = Recorder::Playing; // Play with "Real-Time"
         suite.flags.HopBinStopped = false;
-        QObject::connect(&forgetDrawing, &QTimer::timeout, [this] {
-            surfaces.hopBin.reset();
-            surfaces.meter.reset();
-        });
-        forgetDrawing.start(100);
+        forgetDrawingAsItGoes();
         return true;
     }
 };

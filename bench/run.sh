@@ -11,3 +11,4 @@ build=${BUILD_DIR:-build}
 "$build/bench/bench_spectrum_sweep"
 "$build/bench/bench_gui" pipeline
 "$build/bench/bench_gui" startup 60
+"$build/bench/bench_recording" all

@@ -7,7 +7,7 @@
 
 struct Settings;
 struct StopFlags;
-struct Recorder;
+class Recorder;
 struct HopBinData;
 class EventWait;
 class RadioLink;

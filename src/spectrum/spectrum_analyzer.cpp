@@ -341,8 +341,9 @@ std::optional<double> SpectrumAnalyzer::readPlaybackSample() {
         return std::nullopt;
     link_.ReceiveBuffer.clear();
     recorder_.showPosition();
-    // A sample that is not a number (a damaged file) leaves the point as it was.
-    if (!std::isfinite(record->ValueA))
+    // A detector voltage is never negative; that, or a sample that is not a number
+    // (a damaged file, another kind of recording), leaves the point as it was.
+    if (!std::isfinite(record->ValueA) || record->ValueA < 0.0f)
         return std::nullopt;
     return record->ValueA;
 }

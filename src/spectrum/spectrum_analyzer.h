@@ -9,7 +9,7 @@
 
 struct Settings;
 struct StopFlags;
-struct Recorder;
+class Recorder;
 struct SpectrumData;
 class EventWait;
 class RadioLink;
