@@ -183,6 +183,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
                 return fail("--report-rate needs reports per second (0 to 10000)");
             }
             options.radio.reportRate = *rate;
+        } else if (name == "--query-rate") {
+            auto rate = value(v) ? parseNumber(v, 0.0, 10'000.0) : std::nullopt;
+            if (!rate) {
+                return fail("--query-rate needs records per second (0 to 10000)");
+            }
+            options.radio.acquisitionRate = *rate;
         } else if (name == "--address" || name == "--destination") {
             auto address = value(v) ? parseAddress(v) : std::nullopt;
             if (!address) {
@@ -272,6 +278,8 @@ Radio:
   --sync-delay MS       link comes into sync MS ms after start or after the link
                         came back (default 2000)
   --report-rate N       bin reports per second (default 100)
+  --query-rate N        acquisition mode records per second, all remote radios
+                        together (default 20)
   --radio ADDR,ROLE,CH  a remote radio heard in acquisition mode, ROLE client or
                         server, CH 0..63; repeatable (default 0A1BFF,server,10
                         2B3C4D,client,10 5E6F01,client,10)

@@ -286,7 +286,7 @@ void RadioModel::startStream(Mode mode, Nanos at) {
 }
 
 Nanos RadioModel::streamInterval() const {
-    const double rate = mode_ == Mode::BinReport ? config_.reportRate : kAcquisitionRate;
+    const double rate = mode_ == Mode::BinReport ? config_.reportRate : config_.acquisitionRate;
     if (!(rate > 0.0)) {
         return kNever;
     }

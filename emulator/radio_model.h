@@ -20,7 +20,8 @@ struct RadioConfig {
     std::uint8_t optionByte = 0x02;
     // The link is in sync this long after power-up or after the link came back.
     Nanos syncDelay = std::chrono::milliseconds(2000);
-    double reportRate = 100.0; // bin reports per second
+    double reportRate = 100.0;     // bin reports per second
+    double acquisitionRate = 20.0; // acquisition records per second, all radios together
     std::vector<RemoteRadio> radios;
     SpectrumConfig spectrum;
     std::uint64_t seed = 1;
@@ -47,8 +48,6 @@ class RadioModel {
 public:
     // A command that stalls this long before its last byte is thrown away.
     static constexpr Nanos kPartialCommandTimeout = std::chrono::milliseconds(500);
-    // Records per second in acquisition mode, all remote radios together.
-    static constexpr double kAcquisitionRate = 20.0;
     // Every this-many-th acquisition record is a 0x87 record.
     static constexpr int kLongRecordEvery = 4;
     static constexpr std::uint8_t kStatusInSync = 0x00;

@@ -363,6 +363,12 @@ void MainWindow::openNetworkWindow() {
     hooks.tileChildWindows = [this] { TileChildWindows(); };
     hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
     hooks.repaintSpectrumWindow = [this] { suite_.spectrumDisplay.PaintSpectrumWindow(true); };
+    hooks.readDescription = [this](const QString& address) {
+        return ReadDescription(store_, address);
+    };
+    hooks.writeDescription = [this](const QString& address, const QString& text) {
+        WriteDescription(store_, address, text);
+    };
     auto* window = new NetworkWindow(suite_, surfaces_, hooks);
     networkSub_ = mdi_->addSubWindow(window);
     networkSub_->setAttribute(Qt::WA_DeleteOnClose);

@@ -11,6 +11,7 @@
 #include "link/link_status_display.h"
 #include "link/mode_protocol.h"
 #include "link/radio_link.h"
+#include "network/network_query.h"
 #include "spectrum/spectrum_analyzer.h"
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_display.h"
@@ -36,7 +37,8 @@ public:
           spectrumMarkers(settings, flags, spectrumData, linkStatus, surfaces),
           spectrumDisplay(settings, flags, spectrumData, spectrumMarkers, surfaces),
           spectrum(spectrumData, settings, flags, wait, link, modes, linkStatus, recorder,
-                   spectrumDisplay, spectrumMarkers, meter, surfaces) {
+                   spectrumDisplay, spectrumMarkers, meter, surfaces),
+          query(flags, wait, link, modes, recorder) {
         spectrumData.resize(settings.NumberOfPoints);
         meter.spectrumFigures = [this] { return spectrum.sweepFigures(); };
         spectrumMarkers.repaintWindow = [this] { spectrumDisplay.PaintSpectrumWindow(true); };
@@ -63,4 +65,5 @@ public:
     SpectrumMarkers spectrumMarkers;
     SpectrumDisplay spectrumDisplay;
     SpectrumAnalyzer spectrum;
+    NetworkQuery query;
 };

@@ -1,6 +1,7 @@
 #include "network/network_window.h"
 
 #include "app/suite.h"
+#include "network/query_grid.h"
 #include "network/retries_box.h"
 #include "ui/message_boxes.h"
 #include "ui/square_box.h"
@@ -19,7 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QTableWidget>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,21 +55,57 @@ NetworkWindow::NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks
     layout->addWidget(buildQueryFrame(), 1);
     layout->addWidget(buildLinkTestFrame(), 1);
     surfaces_.meter = &meter_->surface();
+    NetworkQuery& query = suite_.query;
+    query.view = this;
+    query.readDescription = hooks_.readDescription;
     Form_Load();
 }
 
 NetworkWindow::~NetworkWindow() {
     if (surfaces_.meter == &meter_->surface())
         surfaces_.meter = nullptr;
+    NetworkQuery& query = suite_.query;
+    if (query.view == this) {
+        query.view = nullptr;
+        query.readDescription = nullptr;
+    }
 }
 
 QWidget* NetworkWindow::buildQueryFrame() {
     auto* frame = new QGroupBox(QStringLiteral("Network Query"), this);
-    grid_ = new QTableWidget(1, static_cast<int>(std::size(kGridColumns)), frame);
-    grid_->verticalHeader()->hide();
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_ = new QueryGrid(frame);
+    connect(grid_, &QueryGrid::descriptionCommitted, this, [this](int row, const QString& text) {
+        // Kept by address, so that the radio is known again in a later query.
+        const NetworkQuery& query = suite_.query;
+        if (query.MacAddressCount != 0 && row >= 1 && row <= query.MacAddressList.size() &&
+            hooks_.writeDescription)
+            hooks_.writeDescription(query.MacAddressList.at(row - 1), text);
+    });
+    connect(grid_, &QueryGrid::userMovedToRow, this, [this](int row) {
+        if (combo1_->count() > 0 && row - 1 < combo1_->count())
+            combo1_->setCurrentIndex(row - 1);
+    });
+
+    auto* saveQuery = new QPushButton(QStringLiteral("Save Query"), frame);
+    auto* loadQuery = new QPushButton(QStringLiteral("Load Query"), frame);
+    stopQuery_ = new QPushButton(QStringLiteral("Stop Query"), frame);
+    runQuery_ = new QPushButton(QStringLiteral("Run Query"), frame);
+    connect(saveQuery, &QPushButton::clicked, this, &NetworkWindow::ButtonSaveQuery_Click);
+    connect(loadQuery, &QPushButton::clicked, this, &NetworkWindow::ButtonLoadQuery_Click);
+    connect(stopQuery_, &QPushButton::clicked, this, &NetworkWindow::ButtonStopQuery_Click);
+    connect(runQuery_, &QPushButton::clicked, this, &NetworkWindow::ButtonRunQuery_Click);
+    runQuery_->setToolTip(QStringLiteral("List the radios that the attached radio hears"));
+    stopQuery_->setToolTip(QStringLiteral("End the query and return the radio to normal mode"));
+
+    auto* buttons = new QHBoxLayout();
+    buttons->addWidget(saveQuery);
+    buttons->addWidget(loadQuery);
+    buttons->addStretch(1);
+    buttons->addWidget(stopQuery_);
+    buttons->addWidget(runQuery_);
     auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(grid_);
+    layout->addWidget(grid_, 1);
+    layout->addLayout(buttons);
     return frame;
 }
 
@@ -113,6 +150,8 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
 
     combo1_ = new QComboBox(frame);
     combo1_->setMinimumContentsLength(4);
+    connect(combo1_, &QComboBox::currentIndexChanged, this,
+            [this] { suite_.query.Combo1_Click(); });
     text1_ = new QLineEdit(frame);
     text1_->setMaxLength(6);
     text1_->setValidator(
@@ -150,15 +189,15 @@ void NetworkWindow::Form_Load() {
     if (settings.MeterTest == 0 || settings.MeterTest == 1)
         selectMeterOption(settings.MeterTest);
 
-    for (int c = 0; c < grid_->columnCount(); ++c) {
-        auto* header = new QTableWidgetItem(QString::fromLatin1(kGridColumns[c].header));
-        grid_->setHorizontalHeaderItem(c, header);
-        grid_->setColumnWidth(c, pixels(this, kGridColumns[c].widthTwips));
+    QStringList headers;
+    QList<int> widths;
+    QList<Qt::Alignment> alignments;
+    for (const GridColumn& column : kGridColumns) {
+        headers << QString::fromLatin1(column.header);
+        widths << pixels(this, column.widthTwips);
+        alignments << column.alignment;
     }
-    grid_->horizontalHeader()->setDefaultAlignment(
-        Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
-    const int headerHeight = grid_->horizontalHeader()->sizeHint().height();
-    grid_->horizontalHeader()->setFixedHeight(headerHeight * 2);
+    grid_->setColumnLayout(headers, widths, alignments);
 
     text1_->setText(QString::number(settings.Retries));
 
@@ -285,8 +324,79 @@ void NetworkWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void NetworkWindow::closeEvent(QCloseEvent* event) {
+    // A query without its window has nowhere to list what it finds: it ends too.
+    suite_.flags.QueryStopRequested = true;
     suite_.flags.StopRequested = true;
     surfaces_.meter = nullptr;
     suite_.wait.yieldOnce();
     event->accept();
+}
+
+void NetworkWindow::ButtonRunQuery_Click() {
+    suite_.query.ButtonRunQuery_Click();
+}
+
+void NetworkWindow::ButtonStopQuery_Click() {
+    suite_.query.ButtonStopQuery_Click();
+}
+
+void NetworkWindow::ButtonLoadQuery_Click() {
+    suite_.messages().showMessage(QStringLiteral("not implemented yet"));
+}
+
+void NetworkWindow::ButtonSaveQuery_Click() {
+    suite_.messages().showMessage(QStringLiteral("not implemented yet"));
+}
+
+// ---------------------------------------------------------------------------
+// The grid and the selector as the query sees them
+
+void NetworkWindow::clearResults() {
+    grid_->clearResults();
+    const QSignalBlocker quiet(combo1_); // emptying the list selects no radio
+    combo1_->clear();
+}
+
+int NetworkWindow::resultRows() const {
+    return grid_->resultRows();
+}
+
+void NetworkWindow::appendResultRow() {
+    grid_->appendResultRow();
+}
+
+QString NetworkWindow::cell(int row, int column) const {
+    return grid_->cell(row, column);
+}
+
+void NetworkWindow::setCell(int row, int column, const QString& text) {
+    grid_->setCell(row, column, text);
+}
+
+void NetworkWindow::scrollToFirstColumn() {
+    grid_->scrollToFirstColumn();
+}
+
+void NetworkWindow::setCurrentRow(int row) {
+    grid_->setCurrentResultRow(row);
+}
+
+int NetworkWindow::selectorCount() const {
+    return combo1_->count();
+}
+
+void NetworkWindow::selectSelectorEntry(int index) {
+    combo1_->setCurrentIndex(index);
+}
+
+void NetworkWindow::appendSelectorEntry(const QString& text) {
+    // Adding an entry selects nothing, not even the first one.
+    const QSignalBlocker quiet(combo1_);
+    const int selected = combo1_->currentIndex();
+    combo1_->addItem(text);
+    combo1_->setCurrentIndex(selected);
+}
+
+QString NetworkWindow::selectorText() const {
+    return combo1_->currentText();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "network/network_query.h"
+
 #include <QWidget>
 #include <functional>
 
@@ -11,14 +13,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
+class QueryGrid;
 
 // The Network Query window. Its lower half, "Link Quality Test", chooses the test
 // that Play runs (hop bin analyzer or spectrum analyzer) and how the link quality
 // meter shows the result, holds the radio selector and the retries box, and draws
 // the meter. Its upper half, "Network Query", lists the radios that the attached
-// radio hears.
-class NetworkWindow : public QWidget {
+// radio hears, with the user's description of each.
+class NetworkWindow : public QWidget, public NetworkQueryView {
     Q_OBJECT
 public:
     // What choosing a test does to the other windows of the main window.
@@ -31,6 +33,9 @@ public:
         std::function<void()> tileChildWindows;
         std::function<void()> resetTestData;
         std::function<void()> repaintSpectrumWindow; // cleared and drawn anew
+        // The descriptions of the radios, kept by address.
+        std::function<QString(const QString& address)> readDescription;
+        std::function<void(const QString& address, const QString& text)> writeDescription;
     };
 
     NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
@@ -44,8 +49,27 @@ public:
     void MeterSelection_Option_Click(int index);
     void Button_ClearLinkTest_Click();
     void Text1_LostFocus();
+    void ButtonRunQuery_Click();
+    void ButtonStopQuery_Click();
+    void ButtonLoadQuery_Click();
+    void ButtonSaveQuery_Click();
+
+    // NetworkQueryView
+    void clearResults() override;
+    int resultRows() const override;
+    void appendResultRow() override;
+    QString cell(int row, int column) const override;
+    void setCell(int row, int column, const QString& text) override;
+    void scrollToFirstColumn() override;
+    void setCurrentRow(int row) override;
+    int selectorCount() const override;
+    void selectSelectorEntry(int index) override;
+    void appendSelectorEntry(const QString& text) override;
+    QString selectorText() const override;
 
     QLineEdit* retriesBox() const { return text1_; }
+    QueryGrid* grid() const { return grid_; }
+    QComboBox* radioSelector() const { return combo1_; }
     QRadioButton* testOption(int index) const;
     QRadioButton* meterOption(int index) const;
 
@@ -64,11 +88,13 @@ private:
     Suite& suite_;
     WindowSurfaces& surfaces_;
     Hooks hooks_;
-    QTableWidget* grid_ = nullptr;
+    QueryGrid* grid_ = nullptr;
     QRadioButton* testOptions_[2] = {};
     QRadioButton* meterOptions_[2] = {};
     QComboBox* combo1_ = nullptr;
     QLineEdit* text1_ = nullptr;
     SurfaceWidget* meter_ = nullptr;
     QPushButton* clearButton_ = nullptr;
+    QPushButton* runQuery_ = nullptr;
+    QPushButton* stopQuery_ = nullptr;
 };

@@ -1,7 +1,11 @@
 #include "network/network_window.h"
+#include "network/query_grid.h"
 #include "support/main_window_fixture.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 
 using NetworkWindowTest = MainWindowOnEmulator;
 
@@ -22,4 +26,139 @@ TEST_F(NetworkWindowTest, ClearResultsResetsTheStatisticsAndRedrawsTheMeter) {
     window->networkWindow()->Button_ClearLinkTest_Click();
     EXPECT_EQ(suite->hopBinData.TotalReports, 0.0f);
     EXPECT_EQ(suite->hopBinData.MissedBins, 0.0f);
+}
+
+namespace {
+// A result row as the query would have filled it, made current in `column`.
+void listRadio(Suite& suite, NetworkWindow& network, const QString& address,
+               const QString& description, int column) {
+    suite.query.MacAddressList = QStringList{address};
+    suite.query.MacAddressCount = 1;
+    network.setCell(1, 0, QStringLiteral("1"));
+    network.setCell(1, 1, address);
+    network.setCell(1, 5, description);
+    network.grid()->setCurrentCell(0, column - 1);
+}
+} // namespace
+
+TEST_F(NetworkWindowTest, RunQueryListsTheRadiosHeardAndShutDownRestoresTheOwnAddress) {
+    startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"), QStringLiteral("--query-rate"),
+                QStringLiteral("200")});
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    QTimer::singleShot(1000, window.get(), [network] { network->ButtonStopQuery_Click(); });
+    network->ButtonRunQuery_Click();
+
+    // The emulator's three radios, each once, in the order they were heard.
+    ASSERT_EQ(network->resultRows(), 3);
+    QStringList addresses;
+    for (int row = 1; row <= 3; ++row) {
+        addresses << network->cell(row, 1);
+        EXPECT_GT(network->cell(row, 4).toInt(), 1);
+    }
+    addresses.sort();
+    EXPECT_EQ(addresses, (QStringList{"0A 1B FF", "2B 3C 4D", "5E 6F 01"}));
+    EXPECT_EQ(network->radioSelector()->count(), 3);
+    EXPECT_EQ(network->radioSelector()->currentIndex(), 1); // the third radio chose the second
+    const QString destination = network->cell(2, 1).remove(QLatin1Char(' '));
+    EXPECT_TRUE(
+        emulator.command(QStringLiteral("state")).contains(QStringLiteral("dest=") + destination));
+
+    // Clicking the first row makes its radio the destination.
+    network->grid()->setCurrentCell(0, 2);
+    EXPECT_EQ(network->radioSelector()->currentIndex(), 0);
+    EXPECT_TRUE(
+        emulator.command(QStringLiteral("state"))
+            .contains(QStringLiteral("dest=") + network->cell(1, 1).remove(QLatin1Char(' '))));
+
+    window->close();
+    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("dest=123456")));
+}
+
+TEST_F(NetworkWindowTest, ATypedCharacterOpensTheDescriptionEditorAndEnterStoresIt) {
+    startSuite();
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    QueryGrid* grid = network->grid();
+    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QStringLiteral("Pump"), 5);
+
+    QTest::keyClick(grid, Qt::Key_X);
+    QLineEdit* editor = grid->descriptionEditor();
+    ASSERT_TRUE(grid->editing());
+    EXPECT_EQ(editor->text(), QStringLiteral("Pumpx"));
+    EXPECT_EQ(editor->cursorPosition(), 5);
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_FALSE(grid->editing());
+    EXPECT_EQ(network->cell(1, 5), QStringLiteral("Pumpx"));
+    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), QStringLiteral("0A 1B FF")),
+              QStringLiteral("Pumpx"));
+
+    // Left moves the caret; from the start it commits and moves to the next column left.
+    QTest::keyClick(grid, Qt::Key_Y);
+    ASSERT_TRUE(grid->editing());
+    editor->setCursorPosition(1);
+    QTest::keyClick(editor, Qt::Key_Left);
+    EXPECT_TRUE(grid->editing());
+    QTest::keyClick(editor, Qt::Key_Left);
+    EXPECT_FALSE(grid->editing());
+    EXPECT_EQ(grid->currentColumnNumber(), 4);
+    EXPECT_EQ(network->cell(1, 5), QStringLiteral("Pumpxy"));
+}
+
+TEST_F(NetworkWindowTest, EnterTabAndOtherColumnsOpenNoEditor) {
+    startSuite();
+    NetworkWindow* network = window->networkWindow();
+    QueryGrid* grid = network->grid();
+    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), 5);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_FALSE(grid->editing());
+    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), 5);
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_FALSE(grid->editing());
+    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), 3);
+    QTest::keyClick(grid, Qt::Key_X);
+    EXPECT_FALSE(grid->editing());
+
+    // With no radio listed the text stays in the grid only.
+    suite->query.MacAddressList.clear();
+    suite->query.MacAddressCount = 0;
+    grid->setCurrentCell(0, 4);
+    QTest::keyClick(grid, Qt::Key_Z);
+    QTest::keyClick(grid->descriptionEditor(), Qt::Key_Return);
+    EXPECT_EQ(network->cell(1, 5), QStringLiteral("z"));
+    EXPECT_FALSE(storedText().contains(QStringLiteral("MAC")));
+}
+
+TEST_F(NetworkWindowTest, DescriptionsKeepEveryCharacter) {
+    startSuite();
+    const QString address = QStringLiteral("5E 6F 01");
+    const QString text =
+        QStringLiteral("Tank \"B\" = [north]; 100% \\ line\nzweite Zeile, Grüße ✓");
+    {
+        SettingsStore store(settingsPath);
+        WriteDescription(store, address, text);
+    }
+    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), address), text);
+    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), QStringLiteral("00 00 00")), QString());
+}
+
+TEST_F(NetworkWindowTest, QueryFilesAndRetriesAnswerAsTheyShould) {
+    startSuite();
+    NetworkWindow* network = window->networkWindow();
+    network->ButtonLoadQuery_Click();
+    network->ButtonSaveQuery_Click();
+    EXPECT_EQ(messages.shown, (QStringList{"not implemented yet", "not implemented yet"}));
+
+    for (const char* bad : {"0", "256", ""}) {
+        network->retriesBox()->setText(QString::fromLatin1(bad));
+        network->Text1_LostFocus();
+        EXPECT_EQ(messages.shown.last(), QStringLiteral("Retries must be set between 1 and 255"));
+        EXPECT_EQ(network->retriesBox()->text(), QStringLiteral("1"));
+        EXPECT_EQ(suite->settings.Retries, 1);
+    }
+    messages.shown.clear();
+    network->retriesBox()->setText(QStringLiteral("255"));
+    network->Text1_LostFocus();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(suite->settings.Retries, 255);
 }

@@ -1,0 +1,147 @@
+#include "network/network_query.h"
+
+#include "app/event_wait.h"
+#include "app/recorder.h"
+#include "app/stop_flags.h"
+#include "link/mode_protocol.h"
+#include "link/radio_link.h"
+#include "network/query_record.h"
+
+#include <limits>
+
+NetworkQuery::NetworkQuery(StopFlags& flags, const EventWait& wait, RadioLink& link,
+                           ModeProtocol& modes, Recorder& recorder)
+    : flags_(flags), wait_(wait), link_(link), modes_(modes), recorder_(recorder) {}
+
+bool NetworkQuery::running() const {
+    return !flags_.QueryStopRequested;
+}
+
+void NetworkQuery::ButtonRunQuery_Click() {
+    // The radio cannot record or play and answer a query at once.
+    if (recorder_.TransportMode != Recorder::Idle && recorder_.fullStop)
+        recorder_.fullStop();
+    if (running())
+        return;
+
+    MacAddressList.clear();
+    MacAddressCount = 0;
+    lastRole_.clear();
+    lastChannel_.clear();
+    if (view)
+        view->clearResults();
+
+    // Every analyzer ends; the query takes the radio.
+    flags_.StopRequested = false;
+    flags_.PingTestStopped = true;
+    flags_.HopBinStopped = true;
+    flags_.SpectrumStopped = true;
+    wait_.yieldOnce();
+    modes_.ChangeRadioState(ModeProtocol::Normal, false);
+
+    flags_.QueryStopRequested = false;
+    CollectQueryResponses();
+}
+
+void NetworkQuery::ButtonStopQuery_Click() {
+    flags_.QueryStopRequested = true;
+    flags_.StopRequested = false;
+    modes_.ChangeRadioState(ModeProtocol::Normal, false);
+    flags_.StopRequested = true;
+}
+
+void NetworkQuery::CollectQueryResponses() {
+    modes_.ChangeRadioState(ModeProtocol::Acquisition, false);
+    QByteArray& received = link_.ReceiveBuffer;
+    for (;;) {
+        if (flags_.QueryStopRequested || flags_.ApplicationClosing) {
+            modes_.ChangeRadioState(ModeProtocol::Normal, false);
+            return;
+        }
+        const QueryHead head = examineQueryHead(received);
+        switch (head.action) {
+        case QueryHead::Action::Record:
+            received.remove(0, head.size);
+            ++RecordsParsed;
+            applyRecord(head.record);
+            wait_.yieldOnce();
+            break;
+        case QueryHead::Action::DropOne:
+            // Out of step: one byte per turn until a record lead reaches the head.
+            received.remove(0, 1);
+            wait_.yieldOnce();
+            break;
+        case QueryHead::Action::Wait:
+            // Nothing to do until more bytes (or a click) arrive: sleep on the
+            // event loop instead of asking again and again.
+            wait_.waitForEvent();
+            break;
+        }
+    }
+}
+
+void NetworkQuery::applyRecord(const QueryRecord& record) {
+    if (record.hasRole) {
+        lastRole_ = roleText(record.client);
+        lastChannel_ = channelText(record.channel);
+    }
+    const QString address = addressText(record.address);
+    const qsizetype known = MacAddressList.indexOf(address);
+    if (known >= 0) {
+        const int row = static_cast<int>(known) + 1;
+        if (view) {
+            const qint64 count = view->cell(row, Responses).toLongLong();
+            view->setCell(row, Responses, QString::number(count + 1));
+        }
+    } else if (MacAddressCount < std::numeric_limits<std::int16_t>::max()) {
+        const int row = MacAddressCount + 1;
+        MacAddressList.append(address);
+        MacAddressCount = static_cast<std::int16_t>(row);
+        if (view) {
+            if (view->resultRows() < row)
+                view->appendResultRow();
+            view->setCell(row, Number, QString::number(row));
+            view->setCell(row, Address, address);
+            view->setCell(row, Type, lastRole_);
+            view->setCell(row, Channel, lastChannel_);
+            view->setCell(row, Responses, QStringLiteral("1"));
+            view->setCell(row, Description, readDescription ? readDescription(address) : QString());
+            // From the second radio on, the radio listed last so far becomes the
+            // destination before the new one is listed.
+            if (view->selectorCount() > 0)
+                view->selectSelectorEntry(view->selectorCount() - 1);
+            view->appendSelectorEntry(QString::number(row));
+        }
+    }
+    if (view)
+        view->scrollToFirstColumn();
+}
+
+void NetworkQuery::Combo1_Click() {
+    if (!view)
+        return;
+    const QString text = view->selectorText();
+    if (text.isEmpty())
+        return;
+    const int row = text.toInt();
+    if (row < 1 || row > MacAddressList.size())
+        return;
+    view->setCurrentRow(row);
+
+    // The mode changes below use the command timer and its time-out flag; a
+    // running exchange beneath this click finds them as it left them.
+    const bool timerWasRunning = modes_.commandTimerActive();
+    const bool timedOut = modes_.CommandTimedOut;
+    const QByteArray destination = addressBytes(MacAddressList.at(row - 1));
+    const std::int32_t state = modes_.RadioState;
+    modes_.ChangeRadioState(ModeProtocol::Normal, false);
+    if (modes_.LocalRadioAddress.isEmpty())
+        modes_.ReadLocalRadioAddress();
+    modes_.SetDestinationAddress(destination);
+    modes_.ChangeRadioState(state, false);
+    if (timerWasRunning)
+        modes_.startCommandTimer();
+    else
+        modes_.stopCommandTimer();
+    modes_.CommandTimedOut = timedOut;
+}

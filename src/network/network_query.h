@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+
+struct StopFlags;
+class EventWait;
+class RadioLink;
+class ModeProtocol;
+class Recorder;
+struct QueryRecord;
+
+// The result grid and the radio selector of the Network Query window, as the query
+// sees them. Result row k (from 1) belongs to the k-th radio found; row 0 is the
+// header. The selector's entries are the row numbers as text.
+class NetworkQueryView {
+public:
+    virtual ~NetworkQueryView() = default;
+    // One empty result row and an empty selector.
+    virtual void clearResults() = 0;
+    virtual int resultRows() const = 0;
+    virtual void appendResultRow() = 0;
+    virtual QString cell(int row, int column) const = 0;
+    virtual void setCell(int row, int column, const QString& text) = 0;
+    virtual void scrollToFirstColumn() = 0;
+    virtual void setCurrentRow(int row) = 0;
+
+    virtual int selectorCount() const = 0;
+    // Selects an entry as the user would: the radio selection follows.
+    virtual void selectSelectorEntry(int index) = 0;
+    virtual void appendSelectorEntry(const QString& text) = 0;
+    virtual QString selectorText() const = 0;
+};
+
+// The network query: holds the attached radio in acquisition mode, lists every
+// radio it hears (one row per address, with its role, channel, the number of
+// records and the user's description), and makes the chosen radio the attached
+// radio's destination.
+class NetworkQuery {
+public:
+    enum Column { Number = 0, Address = 1, Type = 2, Channel = 3, Responses = 4, Description = 5 };
+
+    NetworkQuery(StopFlags& flags, const EventWait& wait, RadioLink& link, ModeProtocol& modes,
+                 Recorder& recorder);
+
+    // Addresses of the radios found, in order of first appearance: entry k (from 1)
+    // is MacAddressList[k - 1].
+    QStringList MacAddressList;
+    std::int16_t MacAddressCount = 0;
+    // Records taken from the line in this query (whole records, not dropped bytes).
+    std::int64_t RecordsParsed = 0;
+
+    // Set by the window: the grid and selector, and the stored description of an
+    // address.
+    NetworkQueryView* view = nullptr;
+    std::function<QString(const QString& address)> readDescription;
+
+    bool running() const;
+
+    // Run Query: ends a recording or playback, clears the results and collects
+    // records until the query is stopped.
+    void ButtonRunQuery_Click();
+    // Stop Query: the running query ends and the radio returns to normal mode.
+    void ButtonStopQuery_Click();
+    // The selector's entry changed: that row's radio becomes the destination.
+    void Combo1_Click();
+    // The receive loop of a running query.
+    void CollectQueryResponses();
+
+private:
+    void applyRecord(const QueryRecord& record);
+
+    StopFlags& flags_;
+    const EventWait& wait_;
+    RadioLink& link_;
+    ModeProtocol& modes_;
+    Recorder& recorder_;
+    // Role and channel of the last 0xCC record of this query, for 0x87 records.
+    QString lastRole_;
+    QString lastChannel_;
+};

@@ -1,0 +1,184 @@
+#include "network/query_grid.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace {
+// Query column c (1..5) is table column c - 1; column 0 is the vertical header.
+int tableColumn(int column) {
+    return column - 1;
+}
+} // namespace
+
+QueryGrid::QueryGrid(QWidget* parent) : QTableWidget(1, kColumns - 1, parent) {
+    setEditTriggers(QAbstractItemView::NoEditTriggers); // typing is handled here
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    clearResults();
+
+    editor_ = new QLineEdit(viewport());
+    editor_->hide();
+    editor_->installEventFilter(this);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &QueryGrid::placeEditor);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &QueryGrid::placeEditor);
+    connect(this, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int previousRow, int) {
+                if (!programMove_ && row >= 0 && row != previousRow)
+                    emit userMovedToRow(row + 1);
+            });
+}
+
+void QueryGrid::setColumnLayout(const QStringList& headers, const QList<int>& widths,
+                                const QList<Qt::Alignment>& alignments) {
+    verticalHeader()->setFixedWidth(widths.value(0));
+    for (int c = 1; c < kColumns; ++c) {
+        auto* header = new QTableWidgetItem(headers.value(c));
+        setHorizontalHeaderItem(tableColumn(c), header);
+        setColumnWidth(tableColumn(c), widths.value(c));
+    }
+    alignments_ = alignments;
+    horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    horizontalHeader()->setFixedHeight(horizontalHeader()->sizeHint().height() * 2);
+}
+
+void QueryGrid::clearResults() {
+    if (editing()) {
+        editedRow_ = -1;
+        editor_->hide();
+    }
+    setRowCount(1);
+    for (int c = 0; c < kColumns; ++c)
+        setCell(1, c, QString());
+}
+
+void QueryGrid::appendResultRow() {
+    setRowCount(rowCount() + 1);
+}
+
+QString QueryGrid::cell(int row, int column) const {
+    if (row < 1 || row > rowCount() || column < 0 || column >= kColumns)
+        return QString();
+    const QTableWidgetItem* item =
+        column == 0 ? verticalHeaderItem(row - 1) : this->item(row - 1, tableColumn(column));
+    return item ? item->text() : QString();
+}
+
+void QueryGrid::setCell(int row, int column, const QString& text) {
+    if (row < 1 || row > rowCount() || column < 0 || column >= kColumns)
+        return;
+    if (column == 0) {
+        setVerticalHeaderItem(row - 1, new QTableWidgetItem(text));
+        return;
+    }
+    QTableWidgetItem* item = this->item(row - 1, tableColumn(column));
+    if (!item) {
+        item = new QTableWidgetItem();
+        item->setTextAlignment(alignments_.value(column, Qt::AlignCenter));
+        setItem(row - 1, tableColumn(column), item);
+    }
+    item->setText(text);
+}
+
+void QueryGrid::scrollToFirstColumn() {
+    horizontalScrollBar()->setValue(0);
+}
+
+void QueryGrid::setCurrentResultRow(int row) {
+    if (row < 1 || row > rowCount())
+        return;
+    programMove_ = true;
+    setCurrentCell(row - 1, std::max(currentColumn(), 0));
+    programMove_ = false;
+}
+
+bool QueryGrid::editing() const {
+    return editedRow_ >= 0;
+}
+
+void QueryGrid::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    const bool typed = !text.isEmpty() && text.at(0).isPrint();
+    if (currentColumn() == tableColumn(kDescriptionColumn) && currentRow() >= 0 && typed) {
+        openEditor(text);
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+void QueryGrid::openEditor(const QString& typed) {
+    editedRow_ = currentRow();
+    editor_->setText(cell(editedRow_ + 1, kDescriptionColumn) + typed);
+    placeEditor();
+    editor_->show();
+    editor_->raise();
+    editor_->setFocus();
+    editor_->setCursorPosition(static_cast<int>(editor_->text().size()));
+}
+
+void QueryGrid::placeEditor() {
+    if (editedRow_ < 0 || editedRow_ >= rowCount())
+        return;
+    editor_->setGeometry(visualRect(model()->index(editedRow_, tableColumn(kDescriptionColumn))));
+}
+
+void QueryGrid::commit(bool backToGrid) {
+    if (!editing())
+        return;
+    const int row = editedRow_ + 1;
+    editedRow_ = -1; // before hiding: the focus leaving the editor commits nothing more
+    const QString text = editor_->text();
+    // The view's focus handling may move the current cell to the first one when it
+    // gets the focus back; the cell being edited stays current.
+    const int currentRowBefore = currentRow();
+    const int currentColumnBefore = currentColumn();
+    if (backToGrid)
+        setFocus(Qt::OtherFocusReason);
+    editor_->hide();
+    if (currentRow() != currentRowBefore || currentColumn() != currentColumnBefore) {
+        programMove_ = true;
+        setCurrentCell(currentRowBefore, currentColumnBefore);
+        programMove_ = false;
+    }
+    setCell(row, kDescriptionColumn, text);
+    emit descriptionCommitted(row, text);
+}
+
+bool QueryGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != editor_ || !editing())
+        return QTableWidget::eventFilter(watched, event);
+    // (FocusOut commits to the edited row's description whichever cell is current.)
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Left)
+            caretAtStart_ = editor_->cursorPosition() == 0;
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            commit(true);
+            return true;
+        }
+        if (key->key() == Qt::Key_Left && caretAtStart_) {
+            caretAtStart_ = false;
+            const int row = editedRow_;
+            commit(true);
+            // On to the column at the left of the description.
+            setCurrentCell(row, tableColumn(kDescriptionColumn - 1));
+            return true;
+        }
+        break;
+    }
+    case QEvent::FocusOut:
+        commit(false);
+        break;
+    default:
+        break;
+    }
+    return QTableWidget::eventFilter(watched, event);
+}
