@@ -8,6 +8,7 @@
 #include "support/emulator_process.h"
 #include "support/fakes.h"
 
+#include <QFile>
 #include <QTimer>
 #include <sys/resource.h>
 
@@ -17,6 +18,17 @@ inline double cpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Resident memory of this process in MB.
+inline double residentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
 }
 
 // A suite (windows replaced by recorders) on a fresh emulator.

@@ -12,3 +12,4 @@ build=${BUILD_DIR:-build}
 "$build/bench/bench_gui" pipeline
 "$build/bench/bench_gui" startup 60
 "$build/bench/bench_recording" all
+"$build/bench/bench_gui" query

@@ -52,32 +52,37 @@ void NetworkQuery::ButtonStopQuery_Click() {
 
 void NetworkQuery::CollectQueryResponses() {
     modes_.ChangeRadioState(ModeProtocol::Acquisition, false);
-    QByteArray& received = link_.ReceiveBuffer;
     for (;;) {
         if (flags_.QueryStopRequested || flags_.ApplicationClosing) {
             modes_.ChangeRadioState(ModeProtocol::Normal, false);
             return;
         }
-        const QueryHead head = examineQueryHead(received);
-        switch (head.action) {
-        case QueryHead::Action::Record:
-            received.remove(0, head.size);
-            ++RecordsParsed;
-            applyRecord(head.record);
+        if (TakeFromHead())
             wait_.yieldOnce();
-            break;
-        case QueryHead::Action::DropOne:
-            // Out of step: one byte per turn until a record lead reaches the head.
-            received.remove(0, 1);
-            wait_.yieldOnce();
-            break;
-        case QueryHead::Action::Wait:
-            // Nothing to do until more bytes (or a click) arrive: sleep on the
-            // event loop instead of asking again and again.
+        else
+            // Nothing to do until more bytes (or a click) arrive: sleep on the event
+            // loop instead of asking again and again.
             wait_.waitForEvent();
-            break;
-        }
     }
+}
+
+bool NetworkQuery::TakeFromHead() {
+    QByteArray& received = link_.ReceiveBuffer;
+    const QueryHead head = examineQueryHead(received);
+    switch (head.action) {
+    case QueryHead::Action::Record:
+        received.remove(0, head.size);
+        ++RecordsParsed;
+        applyRecord(head.record);
+        return true;
+    case QueryHead::Action::DropOne:
+        // Out of step: one byte per turn until a record lead reaches the head.
+        received.remove(0, 1);
+        return true;
+    case QueryHead::Action::Wait:
+        break;
+    }
+    return false;
 }
 
 void NetworkQuery::applyRecord(const QueryRecord& record) {

@@ -68,6 +68,9 @@ public:
     void Combo1_Click();
     // The receive loop of a running query.
     void CollectQueryResponses();
+    // One step of it: the whole record at the head of the receive buffer is listed,
+    // or one byte of garbage is dropped. False when the head must wait for more.
+    bool TakeFromHead();
 
 private:
     void applyRecord(const QueryRecord& record);

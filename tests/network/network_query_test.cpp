@@ -6,6 +6,7 @@
 #include "link/radio_commands.h"
 #include "network/network_query.h"
 #include "network/query_record.h"
+#include "support/fake_query_view.h"
 #include "support/suite_fixture.h"
 
 #include <array>
@@ -14,46 +15,6 @@
 using radio::bytes;
 
 namespace {
-
-// The grid and selector, in memory.
-class FakeQueryView : public NetworkQueryView {
-public:
-    explicit FakeQueryView(NetworkQuery& query) : query_(query) { clearResults(); }
-    void clearResults() override {
-        rows.assign(1, {});
-        selector.clear();
-        selected = -1;
-    }
-    int resultRows() const override { return static_cast<int>(rows.size()); }
-    void appendResultRow() override { rows.push_back({}); }
-    QString cell(int row, int column) const override {
-        return rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column));
-    }
-    void setCell(int row, int column, const QString& text) override {
-        rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column)) = text;
-    }
-    void scrollToFirstColumn() override {}
-    void setCurrentRow(int row) override { currentRow = row; }
-    int selectorCount() const override { return static_cast<int>(selector.size()); }
-    void selectSelectorEntry(int index) override {
-        if (index == selected)
-            return;
-        selected = index;
-        selectionsWhileListing.push_back(selector.size());
-        query_.Combo1_Click();
-    }
-    void appendSelectorEntry(const QString& text) override { selector << text; }
-    QString selectorText() const override { return selector.value(selected); }
-
-    std::vector<std::array<QString, 6>> rows;
-    QStringList selector;
-    int selected = -1;
-    int currentRow = 0;
-    std::vector<qsizetype> selectionsWhileListing; // selector size at each selection
-
-private:
-    NetworkQuery& query_;
-};
 
 QStringList rowOf(const FakeQueryView& view, int row) {
     QStringList cells;
