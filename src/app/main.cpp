@@ -50,13 +50,10 @@ int main(int argc, char** argv) {
                                                        : options.settingsFile);
     MainWindow window(suite, store, surfaces, status);
     messages.setParent(&window);
-    const bool linkOpen = window.Form_Load([&options](Settings& settings) {
+    window.Form_Load([&options](Settings& settings) {
         if (options.emulate)
             settings.ConnectionType = 0; // in memory only: the emulator is a serial device
     });
-    if (!linkOpen)
-        status.setRadioStateText(
-            QStringLiteral("Radio link not open (%1)").arg(suite.link.endpointText()));
-    window.show();
+    window.show(); // with the connection dialog when the stored port did not open
     return app.exec();
 }

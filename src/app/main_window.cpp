@@ -3,16 +3,24 @@
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "app/suite.h"
+#include "dialogs/about_box.h"
+#include "dialogs/colour_dialog.h"
+#include "dialogs/connection_dialog.h"
+#include "dialogs/ping_test_window.h"
 #include "hopbin/hop_bin_window.h"
 #include "hopbin/window_layout.h"
 #include "network/network_window.h"
 #include "spectrum/spectrum_window.h"
+#include "ui/message_boxes.h"
 #include "ui/transport_icons.h"
 #include "ui/window_surfaces.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
@@ -24,6 +32,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <algorithm>
 #include <limits>
 
@@ -56,6 +65,9 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
         } else if (sub == spectrumSub_) {
             if (auto* window = spectrumWindow())
                 window->Form_Activate();
+        } else if (sub == pingSub_) {
+            if (auto* window = pingTestWindow())
+                window->Form_Activate();
         }
     });
 
@@ -68,6 +80,9 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
     statusText_.show = [this](const QString& text) { statusPanel1_->setText(text); };
     statusPanel1_->setText(statusText_.text());
 
+    openDocument = [](const QString& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
     positionTimer_.setSingleShot(true);
     positionTimer_.setInterval(40);
     connect(&positionTimer_, &QTimer::timeout, this, &MainWindow::refreshPosition);
@@ -99,15 +114,16 @@ void MainWindow::buildMenus() {
     tools->setEnabled(false);
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
-    settings->addAction(QStringLiteral("Settings"))->setEnabled(false);
-    settings->addAction(QStringLiteral("Colors"))->setEnabled(false);
+    settings->addAction(QStringLiteral("Settings"), this, [this] { openConnectionDialog(); });
+    settings->addAction(QStringLiteral("Colors"), this, [this] { openColourDialog(); });
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     window->addAction(QStringLiteral("Repaint All"), this, &MainWindow::TileChildWindows);
+    window->addAction(QStringLiteral("Ping Test"), this, [this] { openPingTestWindow(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("Help"))->setEnabled(false);
-    help->addAction(QStringLiteral("About"))->setEnabled(false);
+    help->addAction(QStringLiteral("Help"), this, &MainWindow::showUserGuide);
+    help->addAction(QStringLiteral("About"), this, &MainWindow::openAboutBox);
 }
 
 void MainWindow::buildToolBars() {
@@ -249,7 +265,8 @@ bool MainWindow::Form_Load(const std::function<void(Settings&)>& adjust) {
     toggles_[2]->setChecked(settings.AverageCheck == 1);
     networkDiagnostics_->setChecked(settings.NetworkQuery);
     suite_.hopBins.RetriesInBox = settings.Retries;
-    return OpenStartUpLink(suite_);
+    linkFailedAtStart_ = !OpenStartUpLink(suite_);
+    return !linkFailedAtStart_;
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -260,6 +277,11 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, [this] {
             if (!MainWindowActivated)
                 Form_Activate();
+            // The stored port did not open: the user chooses another one.
+            if (linkFailedAtStart_) {
+                linkFailedAtStart_ = false;
+                openConnectionDialog();
+            }
         });
 }
 
@@ -483,7 +505,82 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     closeSpectrumWindow();
     closeHopBinWindow();
     closeNetworkWindow();
+    if (pingSub_ && pingSub_->isVisible())
+        pingSub_->close();
     SaveSettings(suite_.settings, store_);
     suite_.link.CloseAtShutdown();
     event->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Dialogs and help
+
+ConnectionDialog* MainWindow::openConnectionDialog() {
+    if (!connectionDialog_) {
+        connectionDialog_ = new ConnectionDialog(suite_, store_, this);
+        connectionDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    connectionDialog_->show();
+    connectionDialog_->raise();
+    connectionDialog_->activateWindow();
+    return connectionDialog_;
+}
+
+ColourDialog* MainWindow::openColourDialog() {
+    if (!colourDialog_) {
+        ColourDialog::Hooks hooks;
+        hooks.repaintSpectrumWindow = [this] {
+            if (spectrumWindow())
+                suite_.spectrumDisplay.PaintSpectrumWindow(true);
+        };
+        colourDialog_ = new ColourDialog(suite_, store_, hooks, this);
+        colourDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    colourDialog_->show();
+    colourDialog_->raise();
+    return colourDialog_;
+}
+
+QString MainWindow::userGuidePath() {
+    const QString installed = QCoreApplication::applicationDirPath() +
+                              QStringLiteral("/../share/doc/veltrane-diagnostics/user-guide.html");
+    if (QFileInfo::exists(installed))
+        return QFileInfo(installed).canonicalFilePath();
+    const QString source = QStringLiteral(VELTRANE_SOURCE_DIR "/docs/user-guide.html");
+    return QFileInfo::exists(source) ? source : QString();
+}
+
+void MainWindow::showUserGuide() {
+    const QString path = userGuidePath();
+    if (path.isEmpty() || !openDocument || !openDocument(path))
+        suite_.messages().showMessage(
+            QStringLiteral("The user guide could not be opened. It is installed with the program "
+                           "as share/doc/veltrane-diagnostics/user-guide.html."));
+}
+
+PingTestWindow* MainWindow::pingTestWindow() const {
+    return pingSub_ && pingSub_->isVisible() ? qobject_cast<PingTestWindow*>(pingSub_->widget())
+                                             : nullptr;
+}
+
+PingTestWindow* MainWindow::openPingTestWindow() {
+    if (PingTestWindow* open = pingTestWindow()) {
+        mdi_->setActiveSubWindow(pingSub_);
+        return open;
+    }
+    PingTestWindow::Hooks hooks;
+    hooks.tileChildWindows = [this] { tileLater(); };
+    auto* window = new PingTestWindow(suite_, store_, hooks);
+    pingSub_ = mdi_->addSubWindow(window);
+    pingSub_->setAttribute(Qt::WA_DeleteOnClose);
+    pingSub_->resize(760, 420);
+    pingSub_->show();
+    mdi_->setActiveSubWindow(pingSub_);
+    return window;
+}
+
+void MainWindow::openAboutBox() {
+    auto* about = new AboutBox(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
 }

@@ -19,6 +19,9 @@ class StatusBarText;
 class HopBinWindow;
 class NetworkWindow;
 class SpectrumWindow;
+class ConnectionDialog;
+class PingTestWindow;
+class ColourDialog;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -71,6 +74,22 @@ public:
     QSlider* positionSlider() const { return slider1_; }
     // The counter beside the slider, as it will be shown at the next refresh.
     QString positionText() const;
+    // Settings > Settings: the connection dialog, in front and with the focus (also
+    // opened by itself at start-up when the link does not open).
+    ConnectionDialog* openConnectionDialog();
+    // Settings > Colors.
+    ColourDialog* openColourDialog();
+    // Window > Ping Test: the transmit packet of a ping test.
+    PingTestWindow* openPingTestWindow();
+    PingTestWindow* pingTestWindow() const;
+    // Help > About.
+    void openAboutBox();
+    // Help > Help: the user guide in the desktop's browser. Replaced in tests.
+    std::function<bool(const QString& path)> openDocument;
+    // Where the user guide is: installed beside the program, or in the source tree.
+    static QString userGuidePath();
+    void showUserGuide();
+
     // Replaces the file dialogs (tests answer them from a script).
     void setFileDialogs(FileDialogs& dialogs) { recording_.setFileDialogs(dialogs); }
     bool MainWindowActivated = false;
@@ -112,6 +131,9 @@ private:
     QPointer<QMdiSubWindow> hopBinSub_;
     QPointer<QMdiSubWindow> networkSub_;
     QPointer<QMdiSubWindow> spectrumSub_;
+    QPointer<QMdiSubWindow> pingSub_;
+    QPointer<ConnectionDialog> connectionDialog_;
+    QPointer<ColourDialog> colourDialog_;
     QToolBar* toolbar1_ = nullptr;
     QToolBar* toolbar2_ = nullptr;
     QAction* play_ = nullptr;
@@ -129,7 +151,8 @@ private:
     QString pendingText_;
     std::optional<int> pendingMaximum_;
     std::optional<int> pendingValue_;
-    bool settingSlider_ = false; // the program, not the user, moves the slider
+    bool settingSlider_ = false;     // the program, not the user, moves the slider
+    bool linkFailedAtStart_ = false; // the connection dialog opens once the window shows
     bool activating_ = false;
     bool closing_ = false;
 };
