@@ -15,6 +15,7 @@
 #include "network/network_window.h"
 #include "network/query_record.h"
 #include "ui/window_surfaces.h"
+#include "windowed_suite.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,30 +52,6 @@ public:
         if (event->type() == QEvent::Paint && atMs < 0)
             atMs = msSinceProcessStart();
         return false;
-    }
-};
-
-// The suite with its main window on a fresh emulator, its settings in a
-// temporary store.
-struct WindowedSuite {
-    EmulatorProcess emulator;
-    QTemporaryDir dir;
-    ScriptedMessages messages;
-    StatusBarText status;
-    WindowSurfaces surfaces;
-    Suite suite{messages, status, surfaces};
-    SettingsStore store{dir.filePath(QStringLiteral("settings.ini"))};
-    MainWindow window{suite, store, surfaces, status};
-
-    bool open(const QStringList& emulatorArgs, int baudIndex) {
-        if (!emulator.start(emulatorArgs))
-            return false;
-        suite.link.DeviceOverride = emulator.devicePath();
-        return window.Form_Load([baudIndex](Settings& s) {
-            s.ConnectionType = 0;
-            s.Baud = static_cast<std::int16_t>(baudIndex);
-            s.applyStartupConversions();
-        });
     }
 };
 

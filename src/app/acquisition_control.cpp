@@ -6,6 +6,7 @@
 
 AcquisitionControl::AcquisitionControl(Suite& suite, TransportView& view)
     : suite_(suite), view_(view) {
+    reopenTimer_.setSingleShot(true);
     Recorder& recorder = suite_.recorder;
     recorder.view = &view_;
     recorder.fullStop = [this] { Stop(); };
@@ -56,8 +57,15 @@ void AcquisitionControl::AcquisitionLoop() {
         // still returned to normal mode after every pass.
         const bool radio = suite_.link.PortIsOpen;
         if (!radio && !suite_.recorder.playingBack()) {
-            // Nothing to do until the link opens or the user stops.
-            suite_.wait.waitForEvent();
+            // The radio is gone (a pulled USB adapter, a device server that went
+            // away): try the link again every second until it is back or the user
+            // stops, without a message each time.
+            reopenTimer_.start(kReopenIntervalMs);
+            suite_.wait.until(
+                [this] { return !reopenTimer_.isActive() || suite_.flags.StopRequested; });
+            reopenTimer_.stop();
+            if (!suite_.flags.StopRequested && !suite_.flags.ApplicationClosing)
+                suite_.link.OpenPort(0);
             continue;
         }
         const int test = suite_.settings.MeterTest;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QTimer>
+
 class Suite;
 class TransportView;
 
@@ -44,6 +46,10 @@ private:
     // Play with a recording selected: from the slider's position (or the beginning).
     void playRecording();
 
+    // While the link is down a run tries to open it again this often.
+    static constexpr int kReopenIntervalMs = 1000;
+
     Suite& suite_;
     TransportView& view_;
+    QTimer reopenTimer_;
 };

@@ -4,12 +4,15 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
 constexpr int kStartTimeoutMs = 5000;
+constexpr int kCommandTimeoutMs = 5000;
 const char* const kEmulatorName = "rm7700-emu";
 } // namespace
 
@@ -23,6 +26,10 @@ EmulatorLauncher::~EmulatorLauncher() {
 }
 
 QString EmulatorLauncher::findExecutable() {
+    // RM7700_EMU names another emulator (tests run the one they were built with).
+    const QString chosen = qEnvironmentVariable("RM7700_EMU");
+    if (!chosen.isEmpty() && QFileInfo(chosen).isExecutable())
+        return chosen;
     const QString here = QCoreApplication::applicationDirPath();
     const QString name = QString::fromLatin1(kEmulatorName);
     for (const QString& candidate :
@@ -63,4 +70,24 @@ bool EmulatorLauncher::attachTo(RadioLink& link, const QStringList& extraArgs) {
     }
     link.DeviceOverride = device;
     return true;
+}
+
+QString EmulatorLauncher::command(const QString& line) {
+    if (process_.state() != QProcess::Running)
+        return {};
+    while (process_.canReadLine()) // answers to earlier commands that timed out
+        process_.readLine();
+    process_.write(line.toUtf8() + '\n');
+    QDeadlineTimer deadline(kCommandTimeoutMs);
+    QEventLoop loop; // the suite's own port keeps working meanwhile
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&process_, &QProcess::readyReadStandardOutput, &loop, &QEventLoop::quit);
+    while (!process_.canReadLine() && !deadline.hasExpired()) {
+        timer.start(static_cast<int>(deadline.remainingTime()));
+        loop.exec();
+    }
+    return process_.canReadLine() ? QString::fromLocal8Bit(process_.readLine()).trimmed()
+                                  : QString();
 }

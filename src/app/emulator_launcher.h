@@ -22,7 +22,11 @@ public:
     // stays as it is). On failure prints why and returns false.
     bool attachTo(RadioLink& link, const QStringList& extraArgs);
 
-    // rm7700-emu beside this program, in the build tree, or on the PATH.
+    // Sends one control command ("rx", "state", "drop 500", ...) and returns the
+    // emulator's one-line answer, or an empty text after 5 s.
+    QString command(const QString& line);
+
+    // $RM7700_EMU, or rm7700-emu beside this program, in the build tree, or on the PATH.
     static QString findExecutable();
 
 private:

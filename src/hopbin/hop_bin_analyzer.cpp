@@ -81,6 +81,10 @@ void HopBinAnalyzer::AcquireBinReports(int cycleLimit) {
         ProcessBinReport();
         if (flags_.HopBinStopped)
             return;
+        // The port went away under the run (a pulled adapter): reports cannot come,
+        // and the run ends so that the caller's next command reports it.
+        if (!link_.PortIsOpen && dataSource() == Source::Live)
+            break;
 
         if (skipCounter < skipLimit) {
             ++skipCounter;
@@ -217,13 +221,14 @@ std::optional<HopBinAnalyzer::Reading> HopBinAnalyzer::readLiveReport() {
     // the buffer can be dealt with; the command timer bounds the wait at 1000 ms.
     modes_.startCommandTimer();
     const bool open = wait_.until([&] {
-        return reportHeadDecidable(received) || modes_.CommandTimedOut || flags_.HopBinStopped;
+        return reportHeadDecidable(received) || modes_.CommandTimedOut || flags_.HopBinStopped ||
+               !link_.PortIsOpen;
     });
     modes_.stopCommandTimer();
     if (!open)
         return std::nullopt; // the program is closing
     if (!modes_.CommandTimedOut && !reportHeadDecidable(received))
-        return std::nullopt; // stopped while waiting
+        return std::nullopt; // stopped while waiting, or the port went away
 
     if (!modes_.CommandTimedOut && static_cast<unsigned char>(received.at(0)) != radio::kLead) {
         // Out of step (a byte lost or corrupted on the line): drop one byte and treat

@@ -33,9 +33,16 @@ void LinkStatusDisplay::ShowHopBinLinkStatus() {
     default:
         return;
     }
-    if (Surface* surface = surfaces_.hopBinSurface())
-        surface->printText(settings_.GraphLeft + 100, settings_.GraphTop + 100, text,
-                           settings_.MessageColor);
+    if (Surface* surface = surfaces_.hopBinSurface()) {
+        const double x = settings_.GraphLeft + 100;
+        const double y = settings_.GraphTop + 100;
+        // The texts share one place: the one shown before goes first, or "Status:
+        // Normal" and "Status: Finding Sync" would be printed over each other.
+        if (!HopBinMessage.isEmpty() && HopBinMessage != text)
+            surface->printText(x, y, HopBinMessage, settings_.BackgroundColor);
+        surface->printText(x, y, text, settings_.MessageColor);
+    }
+    HopBinMessage = text;
 }
 
 void LinkStatusDisplay::ShowSpectrumLinkStatus(bool ok) {

@@ -21,6 +21,7 @@ public:
     std::int16_t PreviousLinkStatus = 0;
     // The failure text last printed on the spectrum window (empty when none).
     QString SpectrumMessage;
+    QString HopBinMessage; // the status text shown on the hop bin display, for erasing it
 
     void ShowHopBinLinkStatus();
     void ShowSpectrumLinkStatus(bool ok);

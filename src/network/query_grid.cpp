@@ -41,6 +41,10 @@ void QueryGrid::setColumnLayout(const QStringList& headers, const QList<int>& wi
         setColumnWidth(tableColumn(c), widths.value(c));
     }
     alignments_ = alignments;
+    for (int row = 0; row < rowCount(); ++row) // the cells made before the layout was known
+        for (int c = 1; c < kColumns; ++c)
+            if (QTableWidgetItem* cell = item(row, tableColumn(c)))
+                cell->setTextAlignment(alignments_.value(c, Qt::AlignCenter));
     horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
     horizontalHeader()->setFixedHeight(horizontalHeader()->sizeHint().height() * 2);
 }

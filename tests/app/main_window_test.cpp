@@ -225,3 +225,21 @@ TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsTheP
     window->playAction()->trigger();
     EXPECT_TRUE(stoppedBySelector);
 }
+
+// A pulled adapter during a hop bin run: the run ends with the message instead of
+// waiting for reports that cannot come.
+TEST_F(MainWindowOnEmulator, APulledAdapterEndsTheRunWithTheMessage) {
+    startSuite({QStringLiteral("--report-rate"), QStringLiteral("500")});
+    QTimer::singleShot(800, window.get(), [this] { emulator.command(QStringLiteral("drop 0")); });
+    bool stoppedByUser = false;
+    QTimer::singleShot(8000, window.get(), [&] {
+        stoppedByUser = true;
+        window->stopAction()->trigger();
+    });
+    window->playAction()->trigger(); // returns when the failed link has stopped the run
+    EXPECT_FALSE(stoppedByUser);
+    EXPECT_EQ(messages.shown.value(0),
+              QStringLiteral("Port not open.  Check the PC Settings page."));
+    EXPECT_FALSE(suite->link.PortIsOpen);
+    EXPECT_GT(suite->hopBinData.TotalReports, 10.0f);
+}
