@@ -38,11 +38,12 @@ TEST(EndToEnd, ASessionOnTheBundledEmulator) {
     qputenv("RM7700_EMU", RM7700_EMU_BUILT);
     QTemporaryDir dir;
     const QString settingsPath = dir.filePath(QStringLiteral("settings.ini"));
-    const CommandLine options = ParseCommandLine(
-        {QStringLiteral("veltrane-diagnostics"), QStringLiteral("--emulate"),
-         QStringLiteral("--settings"), settingsPath, QStringLiteral("--emulator-arg=--sync-delay=0"),
-         QStringLiteral("--emulator-arg=--report-rate=500"),
-         QStringLiteral("--emulator-arg=--query-rate=100")});
+    const CommandLine options =
+        ParseCommandLine({QStringLiteral("veltrane-diagnostics"), QStringLiteral("--emulate"),
+                          QStringLiteral("--settings"), settingsPath,
+                          QStringLiteral("--emulator-arg=--sync-delay=0"),
+                          QStringLiteral("--emulator-arg=--report-rate=500"),
+                          QStringLiteral("--emulator-arg=--query-rate=100")});
     ScriptedMessages messages;
     ScriptedFileDialogs dialogs;
     QByteArray received;
