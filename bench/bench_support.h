@@ -5,20 +5,42 @@
 
 #include "app/suite.h"
 #include "link/radio_commands.h"
+#include "support/cpu_time.h"
 #include "support/emulator_process.h"
 #include "support/fakes.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
-#include <sys/resource.h>
+#include <algorithm>
 
-// User plus system CPU time of this process so far, in seconds.
-inline double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+// The longest time between two turns of the event loop, seen by a 1 ms timer that
+// notes how late it comes: a loop that blocks (a hang) shows here.
+class EventLoopGaps {
+public:
+    EventLoopGaps() {
+        turns_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&turns_, &QTimer::timeout, [this] {
+            const double now = static_cast<double>(clock_.nsecsElapsed()) / 1e6;
+            if (lastTurn_ >= 0)
+                longestMs_ = std::max(longestMs_, now - lastTurn_);
+            lastTurn_ = now;
+        });
+    }
+    void start() {
+        clock_.start();
+        lastTurn_ = -1;
+        turns_.start(1);
+    }
+    void stop() { turns_.stop(); }
+    double longestMs() const { return longestMs_; }
+
+private:
+    QElapsedTimer clock_;
+    QTimer turns_;
+    double lastTurn_ = -1;
+    double longestMs_ = 0;
+};
 
 // Resident memory of this process in MB.
 inline double residentMegabytes() {

@@ -59,16 +59,9 @@ int main(int argc, char** argv) {
 
     QElapsedTimer clock;
     clock.start();
-    double lastTurn = -1, longestGap = 0, rssAfterWarmUp = -1, rssPeak = 0;
-    QTimer turns;
-    turns.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&turns, &QTimer::timeout, [&] {
-        const double now = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        if (lastTurn >= 0)
-            longestGap = std::max(longestGap, now - lastTurn);
-        lastTurn = now;
-    });
-    turns.start(1);
+    double rssAfterWarmUp = -1, rssPeak = 0;
+    EventLoopGaps gaps;
+    gaps.start();
 
     // A watcher beside the event loop: when the loop has not turned for 0.7 s, the
     // stack of the user-interface thread goes to veltrane-soak-hang.txt (once), so a
@@ -140,7 +133,7 @@ int main(int argc, char** argv) {
         std::printf("%5.1f min: %lld records, %d faults, %d restarts, gap %.0f ms, RSS %.1f MB\n",
                     static_cast<double>(clock.elapsed()) / 60000.0,
                     static_cast<long long>(s.suite.recorder.RecordCounter - 1), faults, restarts,
-                    longestGap, residentMegabytes());
+                    gaps.longestMs(), residentMegabytes());
         std::fflush(stdout);
     });
     progress.start(60000);
@@ -162,7 +155,7 @@ int main(int argc, char** argv) {
     const double rssEnd = residentMegabytes();
     std::printf("soak %.1f min: %d faults injected, %d restarts after a fault stopped the run\n",
                 minutes, faults, restarts);
-    std::printf("  longest gap between two event-loop turns %.1f ms\n", longestGap);
+    std::printf("  longest gap between two event-loop turns %.1f ms\n", gaps.longestMs());
     std::printf("  resident memory after the first minute %.1f MB, at the end %.1f MB (peak "
                 "%.1f MB): growth %.1f MB\n",
                 rssAfterWarmUp, rssEnd, rssPeak, rssEnd - rssAfterWarmUp);

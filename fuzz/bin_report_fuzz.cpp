@@ -4,19 +4,13 @@
 // remove 1 or 4 bytes (or nothing, and then fewer than 4 remain), and the statistics
 // must stay within the chart whatever the bytes were.
 
+#include "fuzz_support.h"
 #include "hopbin/bin_report_stream.h"
 #include "hopbin/hop_bin_data.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2)

@@ -5,6 +5,7 @@
 // The first byte gives the chunk size.
 
 #include "app/suite.h"
+#include "fuzz_support.h"
 #include "network/query_record.h"
 #include "support/fake_query_view.h"
 #include "support/fakes.h"
@@ -14,18 +15,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    ensureApplication();
     if (size < 1)
         return 0;
     const std::size_t chunk = 1 + data[0] % 16;

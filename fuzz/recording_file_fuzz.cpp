@@ -4,6 +4,7 @@
 // the playback ends by itself at the end of the file.
 
 #include "app/suite.h"
+#include "fuzz_support.h"
 #include "support/fakes.h"
 
 #include <QCoreApplication>
@@ -16,16 +17,6 @@
 #include <unistd.h>
 
 namespace {
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-QString recordingPath() {
-    static const QString path =
-        QDir::tempPath() + QStringLiteral("/veltrane-fuzz-%1.ban").arg(getpid());
-    return path;
-}
 
 struct Harness {
     ScriptedMessages messages;
@@ -34,15 +25,15 @@ struct Harness {
     Suite suite{messages, status, surfaces};
     std::int32_t now = 1000;
 
-    void startPlayback() {
+    void startPlayback(const QString& path) {
         Recorder& recorder = suite.recorder;
         recorder.clock = [this] { return now += 3; };
-        recorder.SourceFiles = QStringList{QString(), recordingPath()};
+        recorder.SourceFiles = QStringList{QString(), path};
         recorder.SelectedSource = 1;
         recorder.TransportMode = Recorder::Playing;
         recorder.RecordCounter = 0;
         recorder.PlaybackInterval = 0;
-        check(recorder.openForPlayback(recordingPath()));
+        check(recorder.openForPlayback(path));
         suite.flags.StopRequested = false;
     }
     bool playing() const { return suite.recorder.TransportMode == Recorder::Playing; }
@@ -50,21 +41,15 @@ struct Harness {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    {
-        QFile file(recordingPath());
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-    }
+    ensureApplication();
+    const QString path = writeFuzzFile("recording", ".ban", reinterpret_cast<const char*>(data),
+                                       static_cast<qint64>(size));
     const qint64 records = static_cast<qint64>(size / 16);
     Harness h;
 
     // The hop bin analyzer.
     h.suite.hopBinData.ResetHopBins(h.suite.settings.Amplitude);
-    h.startPlayback();
+    h.startPlayback(path);
     h.suite.flags.HopBinStopped = false;
     qint64 calls = 0;
     while (h.playing() && calls <= records) {
@@ -82,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The spectrum analyzer, over a short sweep.
     h.suite.settings.NumberOfPoints = 7;
     h.suite.spectrum.ResetSpectrum();
-    h.startPlayback();
+    h.startPlayback(path);
     h.suite.flags.SpectrumStopped = false;
     calls = 0;
     while (h.playing() && calls <= records) {

@@ -3,6 +3,7 @@
 // line has its six fields, and nothing is read beyond the last whole record.
 
 #include "app/recording_summary.h"
+#include "fuzz_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,16 +16,6 @@
 #include <unistd.h>
 
 namespace {
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-QString recordingPath() {
-    static const QString path =
-        QDir::tempPath() + QStringLiteral("/veltrane-fuzz-summary-%1.ban").arg(getpid());
-    return path;
-}
 
 void checkRange(const ValueRange& range) {
     if (range.any)
@@ -34,15 +25,11 @@ void checkRange(const ValueRange& range) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const qint64 length = static_cast<qint64>(size);
-    {
-        QFile file(recordingPath());
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        check(file.write(reinterpret_cast<const char*>(data), length) == length);
-    }
-
-    QFile file(recordingPath());
+    const QString path =
+        writeFuzzFile("summary", ".ban", reinterpret_cast<const char*>(data), length);
+    QFile file(path);
     check(file.open(QIODevice::ReadOnly));
-    const auto summary = summarize(file, recordingKindOf(recordingPath()));
+    const auto summary = summarize(file, recordingKindOf(path));
     check(summary.has_value());
     const RecordingSummary& s = *summary;
     check(s.bytes == length);
@@ -62,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(s.minItem <= s.maxItem);
     checkRange(s.valueA);
     checkRange(s.valueB);
-    const QString text = summaryText(recordingPath(), s);
+    const QString text = summaryText(path, s);
     check(text.endsWith(QLatin1Char('\n')));
 
     // Every record once, in order, as a line of six fields that match the record.

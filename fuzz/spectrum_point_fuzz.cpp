@@ -4,19 +4,13 @@
 // any reading stay on the plot (-51 dB down to -104 dB, below "Amplitude"). The first
 // byte chooses "Amplitude" from -105 to -40 dB; the rest is the answer.
 
+#include "fuzz_support.h"
 #include "spectrum/point_answer.h"
 #include "spectrum/spectrum_analyzer.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)

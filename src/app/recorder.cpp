@@ -79,8 +79,7 @@ void Recorder::RecordPoint(int itemIndex, float valueA, float valueB) {
 
     const qint64 count = file_.recordCount();
     if (view) {
-        view->setPositionText(QString::number(RecordCounter) + QLatin1Char('/') +
-                              QString::number(count));
+        view->setPositionText(positionText(RecordCounter, count));
         const qint64 maximum = std::max<qint64>(count, 2);
         view->setSliderMaximum(maximum);
         view->setSliderValue(maximum);
@@ -121,10 +120,8 @@ bool Recorder::ReadNextRecord() {
     playbackTimer_.stop();
     PlaybackTick = true;
 
-    // A file shortened meanwhile ends the playback too, instead of reading past its end.
-    std::optional<FileVar> record;
-    if (RecordCounter < file_.recordCount())
-        record = file_.readRecord(RecordCounter + 1);
+    // The end of the file (also of one shortened meanwhile) ends the playback.
+    const std::optional<FileVar> record = file_.readRecord(RecordCounter + 1);
     if (!record) {
         endOfRecording();
         return false;
@@ -174,8 +171,11 @@ void Recorder::endOfRecording() {
 
 void Recorder::showPosition() {
     if (view)
-        view->setPositionText(QString::number(RecordCounter) + QLatin1Char('/') +
-                              QString::number(file_.recordCount()));
+        view->setPositionText(positionText(RecordCounter, file_.recordCount()));
+}
+
+QString Recorder::positionText(qint64 record, qint64 records) {
+    return QString::number(record) + QLatin1Char('/') + QString::number(records);
 }
 
 void Recorder::stopPlaybackTimer() {

@@ -99,6 +99,7 @@ public:
     bool ReadNextRecord();
     // "record / records" beside the slider.
     void showPosition();
+    static QString positionText(qint64 record, qint64 records);
     void stopPlaybackTimer();
 
     // Buffered records reach the file at least this often.

@@ -105,8 +105,7 @@ bool RecordingControl::appendToSelected() {
     }
     const qint64 records = recorder.recordCount();
     recorder.RecordCounter = records + 1;
-    view_.setPositionText(QString::number(recorder.RecordCounter) + QLatin1Char('/') +
-                          QString::number(records));
+    view_.setPositionText(Recorder::positionText(recorder.RecordCounter, records));
     view_.setSliderMaximum(records + 1);
     return true;
 }
@@ -128,7 +127,7 @@ bool RecordingControl::recordToNewFile() {
         return false;
     }
     recorder.RecordCounter = 1;
-    view_.setPositionText(QStringLiteral("1/0"));
+    view_.setPositionText(Recorder::positionText(1, 0));
     view_.setSliderMaximum(2);
     recorder.TransportMode = Recorder::Recording;
     showRecordingImages();
@@ -151,7 +150,7 @@ void RecordingControl::LoadFile() {
                              TransportView::PauseNormal);
     recorder.RecordCounter = 0;
     const qint64 records = Recorder::recordsIn(path);
-    view_.setPositionText(QStringLiteral("0/") + QString::number(records));
+    view_.setPositionText(Recorder::positionText(0, records));
     view_.setSliderMaximum(records);
     view_.setSliderValue(0);
     view_.setSliderEnabled(true);

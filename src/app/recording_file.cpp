@@ -69,6 +69,7 @@ bool RecordingFile::openForRecording(const QString& path, bool truncate) {
         return false;
     }
     role_ = Role::Recording;
+    committed_ = wholeSlots(file_.size());
     return true;
 }
 
@@ -99,12 +100,19 @@ bool RecordingFile::close() {
 }
 
 qint64 RecordingFile::recordCount() const {
-    if (role_ == Role::Closed)
+    switch (role_) {
+    case Role::Closed:
         return 0;
-    const qint64 inFile = wholeSlots(file_.size());
+    case Role::Playback:
+        return wholeSlots(file_.size()); // the file may still be growing
+    case Role::Recording:
+        break;
+    }
+    // Only this program writes the file while it records: the count is known without
+    // asking the file system for every record.
     if (pending_.isEmpty())
-        return inFile;
-    return std::max(inFile, pendingFirst_ - 1 + wholeSlots(pending_.size()));
+        return committed_;
+    return std::max(committed_, pendingFirst_ - 1 + wholeSlots(pending_.size()));
 }
 
 bool RecordingFile::writeRecord(qint64 number, const FileVar& record) {
@@ -141,17 +149,21 @@ bool RecordingFile::flush() {
         const qint64 keep = wholeSlots(file_.size()) * kRecordSize;
         if (file_.size() > keep)
             file_.resize(keep);
+        committed_ = wholeSlots(keep);
         pending_.clear();
         fail(reason);
         return false;
     }
+    committed_ = std::max(committed_, pendingFirst_ - 1 + wholeSlots(pending_.size()));
     pending_.clear();
     return true;
 }
 
 std::optional<FileVar> RecordingFile::readRecord(qint64 number) {
-    if (role_ != Role::Playback || number < 1 || number > recordCount())
+    if (role_ != Role::Playback || number < 1)
         return std::nullopt;
+    // Beyond the last whole record the read comes back short: no need to ask the
+    // file's length first.
     char slot[kRecordSize];
     if (!file_.seek((number - 1) * kRecordSize) || file_.read(slot, kRecordSize) != kRecordSize)
         return std::nullopt;

@@ -81,5 +81,6 @@ private:
     Role role_ = Role::Closed;
     QByteArray pending_;      // whole slots not yet written
     qint64 pendingFirst_ = 0; // record number of the first buffered slot
+    qint64 committed_ = 0;    // recording: whole records in the file
     QString error_;
 };

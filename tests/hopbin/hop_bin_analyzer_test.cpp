@@ -9,21 +9,14 @@
 #include "hopbin/hop_bin_display.h"
 #include "hopbin/link_quality_meter.h"
 #include "link/radio_commands.h"
+#include "support/cpu_time.h"
 #include "support/suite_fixture.h"
 
 #include <algorithm>
-#include <sys/resource.h>
 
 using radio::bytes;
 
 namespace {
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 int countTextsStartingWith(const RecordingSurface& surface, const QString& prefix) {
     int n = 0;

@@ -9,20 +9,13 @@
 #include "spectrum/spectrum_analyzer.h"
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_markers.h"
+#include "support/cpu_time.h"
 #include "support/suite_fixture.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <sys/resource.h>
 
 namespace {
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 QByteArray pointBytes(int i) {
     QByteArray out;
