@@ -6,6 +6,7 @@
 #include <QEventLoop>
 
 bool EventWait::until(const std::function<bool()>& done) const {
+    const Nested nested(*this);
     for (;;) {
         if (flags_.ApplicationClosing)
             return false;
@@ -16,9 +17,11 @@ bool EventWait::until(const std::function<bool()>& done) const {
 }
 
 void EventWait::yieldOnce() const {
+    const Nested nested(*this);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void EventWait::waitForEvent() const {
+    const Nested nested(*this);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

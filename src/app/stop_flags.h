@@ -11,6 +11,13 @@ struct StopFlags {
     bool QueryStopRequested = true;  // no network query running
     bool PingTestStopped = true;     // no ping test running
 
+    // How many radio operations are on the stack: an acquisition run, a network
+    // query, a radio selection, a change of link. A handler that runs inside one of
+    // their waits must not start another (the bytes would interleave); it records
+    // what the user wants, or is refused, while this is not zero.
+    int RadioOperations = 0;
+    bool radioInUse() const { return RadioOperations > 0; }
+
     // Every tool told to stop (or marked as not running).
     void stopTools() {
         QueryStopRequested = true;
@@ -23,4 +30,16 @@ struct StopFlags {
         StopRequested = true;
         stopTools();
     }
+};
+
+// Marks a radio operation for as long as it is in scope.
+class RadioOperation {
+public:
+    explicit RadioOperation(StopFlags& flags) : flags_(flags) { ++flags_.RadioOperations; }
+    ~RadioOperation() { --flags_.RadioOperations; }
+    RadioOperation(const RadioOperation&) = delete;
+    RadioOperation& operator=(const RadioOperation&) = delete;
+
+private:
+    StopFlags& flags_;
 };
