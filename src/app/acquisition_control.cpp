@@ -29,11 +29,6 @@ void AcquisitionControl::setImages(int record, int play, int pause) {
     view_.setTransportImages(record, play, pause);
 }
 
-bool AcquisitionControl::nothingRunning() const {
-    const StopFlags& f = suite_.flags;
-    return f.PingTestStopped && f.SpectrumStopped && f.HopBinStopped;
-}
-
 void AcquisitionControl::ResetTestData() {
     switch (suite_.settings.MeterTest) {
     case 0:
@@ -75,8 +70,13 @@ void AcquisitionControl::AcquisitionLoop() {
                 modes.ClearRadioOptionBit();
             suite_.hopBins.AcquireBinReports(0);
             if (radio) {
-                modes.ChangeRadioState(ModeProtocol::Normal, false);
-                modes.RestoreRadioOptionBit();
+                if (flags.StopRequested)
+                    returnToNormalAfterRun();
+                else
+                    modes.ChangeRadioState(ModeProtocol::Normal, false);
+                // Only a radio back in normal mode takes the option byte command.
+                if (modes.RadioState == ModeProtocol::Normal && !flags.CloseRequested)
+                    modes.RestoreRadioOptionBit();
             }
             if (flags.StopRequested)
                 break;
@@ -94,41 +94,100 @@ void AcquisitionControl::AcquisitionLoop() {
     }
 }
 
-void AcquisitionControl::runLoopFromRest() {
+void AcquisitionControl::returnToNormalAfterRun() {
+    // Once per run: when the user has given up the retries with a second Stop, the
+    // end of the run does not start them again.
+    if (returnedToNormal_)
+        return;
+    returnedToNormal_ = true;
+    if (!suite_.flags.ApplicationClosing && !suite_.flags.CloseRequested)
+        suite_.modes.ReturnToNormalAfterStop();
+}
+
+bool AcquisitionControl::liveRunActive() const {
+    return running_ && !runIsPlayback_ && !suite_.flags.StopRequested;
+}
+
+bool AcquisitionControl::waitForRadio(const std::function<void()>& command) {
+    PendingCommands& pending = suite_.pending;
+    if (pending.radioFree())
+        return false;
+    // Whatever holds the radio (a run, a query, the return to normal mode after a
+    // stop) ends at its next check; the command runs when it has.
+    suite_.flags.stopAllTools();
+    pending.runWhenRadioFree(PendingCommands::Transport, command);
+    return true;
+}
+
+void AcquisitionControl::runFromRest() {
     StopFlags& flags = suite_.flags;
-    flags.QueryStopRequested = true;
-    suite_.wait.yieldOnce();
-    suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
-    flags.StopRequested = false;
-    AcquisitionLoop();
+    {
+        const RadioOperation operation(flags);
+        running_ = true;
+        returnedToNormal_ = false;
+        runIsPlayback_ = suite_.recorder.playingBack();
+        flags.QueryStopRequested = true;
+        suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
+        flags.StopRequested = false;
+        AcquisitionLoop();
+        // The run has ended: by Stop, the end of a playback, a closed analyzer
+        // window, a link that went away, or the program closing. The radio goes
+        // back to normal mode (a live spectrum sweep leaves it in configuration
+        // mode when stopped in the middle).
+        flags.stopAllTools();
+        returnToNormalAfterRun();
+        running_ = false;
+    }
+    showStopped();
+}
+
+void AcquisitionControl::showStopped() {
+    Recorder& recorder = suite_.recorder;
+    recorder.stopPlaybackTimer();
+    recorder.TransportMode = Recorder::Idle;
+    setImages(TransportView::RecordNormal, TransportView::PlayNormal, TransportView::PauseNormal);
+    // Whole records only: the recording is closed once nothing writes any more.
+    recorder.closeFile();
+    view_.setSliderEnabled(true);
 }
 
 void AcquisitionControl::Play() {
     Recorder& recorder = suite_.recorder;
     if (view_.sourceText().isEmpty() || recorder.TransportMode == Recorder::Playing)
         return;
+    const bool recording = recorder.selectedSourceHasFile();
+    if (!recording && liveRunActive()) {
+        // Live from the radio (a pause or a recording ends); the run carries on.
+        recorder.TransportMode = Recorder::Playing;
+        setImages(TransportView::RecordNormal, TransportView::PlayActive,
+                  TransportView::PauseNormal);
+        recorder.closeFile();
+        view_.setSliderEnabled(false);
+        return;
+    }
+    // A run going on (live, or another recording) or a query ends first.
+    if (waitForRadio([this] { Play(); }))
+        return;
+
     recorder.TransportMode = Recorder::Playing;
     setImages(TransportView::RecordNormal, TransportView::PlayActive, TransportView::PauseNormal);
     recorder.closeFile();
-
-    if (recorder.selectedSourceHasFile()) {
-        playRecording();
-        return;
-    }
-    // Live from the radio; a run already going on simply carries on.
-    if (nothingRunning()) {
+    if (recording) {
+        if (!preparePlayback())
+            return;
+    } else {
         view_.setSliderEnabled(false);
-        runLoopFromRest();
     }
+    runFromRest();
 }
 
-void AcquisitionControl::playRecording() {
+bool AcquisitionControl::preparePlayback() {
     Recorder& recorder = suite_.recorder;
     if (!recorder.openForPlayback(recorder.selectedFile())) {
         // Deleted or unreadable since it was chosen.
-        Stop();
+        showStopped();
         suite_.messages().showMessage(QStringLiteral("Unable to open file."));
-        return;
+        return false;
     }
     const qint64 records = recorder.recordCount();
     const qint64 position = view_.sliderValue();
@@ -138,33 +197,37 @@ void AcquisitionControl::playRecording() {
     view_.setSliderMaximum(records);
     recorder.showPosition();
     view_.setSliderEnabled(true);
-
-    // A run going on (live, or another recording) ends first.
-    StopFlags& flags = suite_.flags;
-    flags.QueryStopRequested = true;
-    flags.StopRequested = true;
-    suite_.wait.yieldOnce();
-    flags.StopRequested = false;
-    AcquisitionLoop();
+    return true;
 }
 
 void AcquisitionControl::Stop() {
+    StopFlags& flags = suite_.flags;
+    ModeProtocol& modes = suite_.modes;
+    PendingCommands& pending = suite_.pending;
+    // What the user asked for before Stop is given up (but not closing the program).
+    pending.drop(PendingCommands::Transport);
+    pending.drop(PendingCommands::Query);
+    pending.drop(PendingCommands::RadioSelection);
+
     Recorder& recorder = suite_.recorder;
     recorder.stopPlaybackTimer();
-    recorder.TransportMode = Recorder::Idle;
+    recorder.TransportMode = Recorder::Idle; // nothing is recorded from here on
     setImages(TransportView::RecordNormal, TransportView::PlayNormal, TransportView::PauseNormal);
 
-    StopFlags& flags = suite_.flags;
+    if (modes.returningToNormal()) {
+        // A second Stop: the radio does not answer; give up the retries.
+        flags.StopRequested = true;
+        return;
+    }
     flags.stopAllTools();
-    suite_.wait.yieldOnce();
+    if (flags.radioInUse())
+        return; // the run or the query ends at its next check and returns the radio itself
 
-    // Back to normal mode, even though every loop has been told to stop.
-    flags.StopRequested = false;
-    suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
-    flags.StopRequested = true;
-
-    recorder.closeFile();
-    view_.setSliderEnabled(true);
+    {
+        const RadioOperation operation(flags);
+        modes.ReturnToNormalAfterStop();
+    }
+    showStopped();
 }
 
 void AcquisitionControl::Pause() {
@@ -198,11 +261,14 @@ void AcquisitionControl::Pause() {
 void AcquisitionControl::CloseFirstStage() {
     StopFlags& flags = suite_.flags;
     flags.stopTools();
-    ModeProtocol& modes = suite_.modes;
-    modes.ChangeRadioState(ModeProtocol::Normal, true);
-    modes.RestoreRadioOptionBit();
-    if (modes.LocalRadioAddress.size() == 3)
-        modes.SetDestinationAddress(modes.LocalRadioAddress);
+    {
+        const RadioOperation operation(flags);
+        ModeProtocol& modes = suite_.modes;
+        modes.ChangeRadioState(ModeProtocol::Normal, true);
+        modes.RestoreRadioOptionBit();
+        if (modes.LocalRadioAddress.size() == 3)
+            modes.SetDestinationAddress(modes.LocalRadioAddress);
+    }
     flags.ApplicationClosing = true;
     flags.StopRequested = true;
 }

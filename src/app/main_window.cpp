@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 #include <algorithm>
 #include <limits>
 
@@ -79,6 +80,10 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
     statusBar()->addWidget(statusPanel1_);
     statusText_.show = [this](const QString& text) { statusPanel1_->setText(text); };
     statusPanel1_->setText(statusText_.text());
+
+    connect(qApp, &QGuiApplication::focusWindowChanged, this,
+            [this](QWindow* window) { previousFocusWindow_ = window; });
+    previousFocusWindow_ = QGuiApplication::focusWindow();
 
     openDocument = [](const QString& path) {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -287,7 +292,10 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !closing_)
+    // Activation within the suite (a dialog of ours closed) runs the activation
+    // sequence; coming back from another program changes nothing.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !closing_ &&
+        previousFocusWindow_)
         Form_Activate();
 }
 
@@ -296,7 +304,9 @@ void MainWindow::Form_Activate() {
         return;
     activating_ = true;
     suite_.link.RaiseRts();
-    acquisition_.ResetTestData();
+    // Statistics are never reset under a running test.
+    if (!acquisition_.runActive() && !suite_.flags.radioInUse())
+        acquisition_.ResetTestData();
     if (suite_.settings.MeterTest == 1) {
         openSpectrumWindow();
         suite_.wait.yieldOnce();
@@ -338,16 +348,17 @@ void MainWindow::openSpectrumWindow() {
     SpectrumWindow::Hooks hooks;
     hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
     hooks.tileChildWindows = [this] { tileLater(); };
+    hooks.userClosed = [this] { analyzerWindowClosedByUser(); };
     auto* window = new SpectrumWindow(suite_, surfaces_, hooks);
     spectrumSub_ = mdi_->addSubWindow(window);
-    spectrumSub_->setAttribute(Qt::WA_DeleteOnClose);
+    watchForClose(spectrumSub_);
     spectrumSub_->show();
     window->setFocus();
 }
 
 void MainWindow::closeSpectrumWindow() {
     if (spectrumSub_ && spectrumSub_->isVisible()) // closed ones wait for their deletion
-        spectrumSub_->close();
+        closeByProgram(spectrumSub_);
 }
 
 HopBinWindow* MainWindow::hopBinWindow() const {
@@ -361,16 +372,16 @@ void MainWindow::openHopBinWindow() {
     HopBinWindow::Hooks hooks;
     hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
     hooks.tileChildWindows = [this] { tileLater(); };
-    hooks.closeRecordingFile = [this] { suite_.recorder.closeFile(); };
+    hooks.userClosed = [this] { analyzerWindowClosedByUser(); };
     auto* window = new HopBinWindow(suite_, surfaces_, hooks);
     hopBinSub_ = mdi_->addSubWindow(window);
-    hopBinSub_->setAttribute(Qt::WA_DeleteOnClose);
+    watchForClose(hopBinSub_);
     hopBinSub_->show();
 }
 
 void MainWindow::closeHopBinWindow() {
     if (hopBinSub_ && hopBinSub_->isVisible()) // closed ones wait for their deletion
-        hopBinSub_->close();
+        closeByProgram(hopBinSub_);
 }
 
 void MainWindow::openNetworkWindow() {
@@ -393,13 +404,59 @@ void MainWindow::openNetworkWindow() {
     };
     auto* window = new NetworkWindow(suite_, surfaces_, hooks);
     networkSub_ = mdi_->addSubWindow(window);
-    networkSub_->setAttribute(Qt::WA_DeleteOnClose);
+    watchForClose(networkSub_);
     networkSub_->show();
 }
 
 void MainWindow::closeNetworkWindow() {
     if (networkSub_ && networkSub_->isVisible()) // closed ones wait for their deletion
-        networkSub_->close();
+        closeByProgram(networkSub_);
+}
+
+void MainWindow::watchForClose(QWidget* window) {
+    // (A sub-window of the MDI area deletes itself on close unless told not to.)
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->installEventFilter(this);
+}
+
+void MainWindow::closeByProgram(QWidget* window) {
+    const bool before = closingByProgram_;
+    closingByProgram_ = true;
+    window->close();
+    closingByProgram_ = before;
+}
+
+void MainWindow::analyzerWindowClosedByUser() {
+    // The user closed the analyzer under a run: the run ends as with Stop (a
+    // window closed by the program, for another test, lets the run go on).
+    if (closingByProgram_ || closing_)
+        return;
+    if (acquisition_.runActive() || suite_.recorder.TransportMode != Recorder::Idle)
+        acquisition_.Stop();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A closed window or dialog is hidden; it is destroyed once nothing below the
+    // current event (a wait for the radio in one of its handlers) can still use it.
+    if (event->type() == QEvent::Close)
+        QTimer::singleShot(0, this, &MainWindow::destroyClosedWindows);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::destroyClosedWindows() {
+    if (suite_.wait.depth() > 0 || suite_.flags.radioInUse()) {
+        QTimer::singleShot(kDestroyRetryMs, this, &MainWindow::destroyClosedWindows);
+        return;
+    }
+    QList<QWidget*> closed;
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (sub->isHidden())
+            closed << sub;
+    for (QWidget* dialog : {static_cast<QWidget*>(connectionDialog_.data()),
+                            static_cast<QWidget*>(colourDialog_.data())})
+        if (dialog && dialog->isHidden())
+            closed << dialog;
+    qDeleteAll(closed);
 }
 
 void MainWindow::keepOnlyLiveSource() {
@@ -480,6 +537,7 @@ void MainWindow::TileChildWindows() {
 }
 
 void MainWindow::setTransportImages(int record, int play, int pause) {
+    images_ = {record, play, pause};
     record_->setIcon(transport_icons::image(record));
     play_->setIcon(transport_icons::image(play));
     pause_->setIcon(transport_icons::image(pause));
@@ -496,6 +554,20 @@ QString MainWindow::sourceText() const {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (closing_) {
         event->accept();
+        return;
+    }
+    if (!suite_.pending.radioFree()) {
+        // Something below this close still uses the radio or waits: it is told to
+        // end, nothing retries any more, and the close goes on once it has.
+        StopFlags& flags = suite_.flags;
+        flags.CloseRequested = true;
+        flags.stopAllTools();
+        suite_.pending.runWhenRadioFree(PendingCommands::CloseProgram, [this] {
+            // The stop was the close's own: the closing attempts below still go out.
+            suite_.flags.StopRequested = false;
+            close();
+        });
+        event->ignore();
         return;
     }
     closing_ = true;
@@ -516,9 +588,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // Dialogs and help
 
 ConnectionDialog* MainWindow::openConnectionDialog() {
+    if (connectionDialog_ && connectionDialog_->isHidden())
+        connectionDialog_ = nullptr; // closed: a fresh one shows the settings as they are now
     if (!connectionDialog_) {
         connectionDialog_ = new ConnectionDialog(suite_, store_, this);
-        connectionDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        watchForClose(connectionDialog_);
     }
     connectionDialog_->show();
     connectionDialog_->raise();
@@ -527,6 +601,8 @@ ConnectionDialog* MainWindow::openConnectionDialog() {
 }
 
 ColourDialog* MainWindow::openColourDialog() {
+    if (colourDialog_ && colourDialog_->isHidden())
+        colourDialog_ = nullptr;
     if (!colourDialog_) {
         ColourDialog::Hooks hooks;
         hooks.repaintSpectrumWindow = [this] {
@@ -534,7 +610,7 @@ ColourDialog* MainWindow::openColourDialog() {
                 suite_.spectrumDisplay.PaintSpectrumWindow(true);
         };
         colourDialog_ = new ColourDialog(suite_, store_, hooks, this);
-        colourDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        watchForClose(colourDialog_);
     }
     colourDialog_->show();
     colourDialog_->raise();
@@ -572,7 +648,7 @@ PingTestWindow* MainWindow::openPingTestWindow() {
     hooks.tileChildWindows = [this] { tileLater(); };
     auto* window = new PingTestWindow(suite_, store_, hooks);
     pingSub_ = mdi_->addSubWindow(window);
-    pingSub_->setAttribute(Qt::WA_DeleteOnClose);
+    watchForClose(pingSub_);
     pingSub_->resize(760, 420);
     pingSub_->show();
     mdi_->setActiveSubWindow(pingSub_);

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -52,6 +53,8 @@ public:
 
     // TransportView
     void setTransportImages(int record, int play, int pause) override;
+    // The images the Record, Play and Pause buttons show now.
+    std::array<int, 3> transportImages() const { return images_; }
     void setSliderEnabled(bool enabled) override;
     QString sourceText() const override;
     void setPositionText(const QString& text) override;
@@ -97,6 +100,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -110,6 +114,11 @@ private:
     void openNetworkWindow();
     void closeNetworkWindow();
     void keepOnlyLiveSource();
+    // Closed windows and dialogs are hidden and destroyed later, when no wait runs.
+    void watchForClose(QWidget* window);
+    void destroyClosedWindows();
+    void closeByProgram(QWidget* window);
+    void analyzerWindowClosedByUser();
     void tileLater();
     void MDI_Tools_NetworkDiagnostics_Click();
     void onDisplayToggle(int button, bool pressed);
@@ -155,4 +164,11 @@ private:
     bool linkFailedAtStart_ = false; // the connection dialog opens once the window shows
     bool activating_ = false;
     bool closing_ = false;
+    bool closingByProgram_ = false;
+    std::array<int, 3> images_{RecordNormal, PlayNormal, PauseNormal};
+    // The window of the suite that has the focus, as last announced. While an
+    // activation is handled it still names the one before: none when the user
+    // comes back from another program.
+    QPointer<QWindow> previousFocusWindow_;
+    static constexpr int kDestroyRetryMs = 50;
 };

@@ -105,6 +105,9 @@ void Recorder::reportWriteFailure() {
 }
 
 std::optional<FileVar> Recorder::NextPlaybackRecord(const std::function<bool()>& stopped) {
+    // A run told to stop reads nothing more: the file may already be another one.
+    if (stopped())
+        return std::nullopt;
     if (PlaybackInterval != 0) {
         playbackTimer_.start(PlaybackInterval);
         if (!wait_.until([&] { return PlaybackTick || stopped(); }) || stopped())

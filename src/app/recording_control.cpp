@@ -66,30 +66,35 @@ void RecordingControl::Record() {
         recorder.TransportMode = Recorder::Recording;
         showRecordingImages();
         view_.setSliderEnabled(false);
-    } else {
-        bool started = false;
-        bool appending = false;
-        if (recorder.selectedSourceHasFile()) {
-            switch (suite_.messages().askYesNoCancel(
-                QStringLiteral("Do you want to append the data to the current file?"))) {
-            case MessageBoxes::Answer::Cancel:
-                return;
-            case MessageBoxes::Answer::Yes:
-                appending = true;
-                started = appendToSelected();
-                break;
-            case MessageBoxes::Answer::No:
-                break;
-            }
-        }
-        if (!appending)
-            started = recordToNewFile();
-        if (!started)
-            return;
+        return;
     }
-    // A running loop picks up the new mode at its next point.
-    if (acquisition_.nothingRunning())
-        acquisition_.runLoopFromRest();
+    // A live run takes the new mode at its next reading. Anything else that holds
+    // the radio (a playback, a query) ends first, and Record asks its questions
+    // when it has.
+    const bool liveRun = acquisition_.liveRunActive();
+    if (!liveRun && acquisition_.waitForRadio([this] { Record(); }))
+        return;
+
+    bool started = false;
+    bool appending = false;
+    if (recorder.selectedSourceHasFile()) {
+        switch (suite_.messages().askYesNoCancel(
+            QStringLiteral("Do you want to append the data to the current file?"))) {
+        case MessageBoxes::Answer::Cancel:
+            return;
+        case MessageBoxes::Answer::Yes:
+            appending = true;
+            started = appendToSelected();
+            break;
+        case MessageBoxes::Answer::No:
+            break;
+        }
+    }
+    if (!appending)
+        started = recordToNewFile();
+    if (!started || liveRun)
+        return;
+    acquisition_.runFromRest();
 }
 
 bool RecordingControl::appendToSelected() {

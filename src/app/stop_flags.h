@@ -10,6 +10,9 @@ struct StopFlags {
     bool SpectrumStopped = true;     // spectrum analyzer not acquiring
     bool QueryStopRequested = true;  // no network query running
     bool PingTestStopped = true;     // no ping test running
+    // The user asked to close the program while something ran: every loop ends,
+    // nothing retries, and the close goes on once the stack has unwound.
+    bool CloseRequested = false;
 
     // How many radio operations are on the stack: an acquisition run, a network
     // query, a radio selection, a change of link. A handler that runs inside one of

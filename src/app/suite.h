@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/event_wait.h"
+#include "app/pending_commands.h"
 #include "app/recorder.h"
 #include "app/settings.h"
 #include "app/stop_flags.h"
@@ -38,7 +39,7 @@ public:
           spectrumDisplay(settings, flags, spectrumData, spectrumMarkers, surfaces),
           spectrum(spectrumData, settings, flags, wait, link, modes, linkStatus, recorder,
                    spectrumDisplay, spectrumMarkers, meter, surfaces),
-          query(flags, wait, link, modes, recorder) {
+          query(flags, wait, link, modes, recorder, pending) {
         spectrumData.resize(settings.NumberOfPoints);
         meter.spectrumFigures = [this] { return spectrum.sweepFigures(); };
         spectrumMarkers.repaintWindow = [this] { spectrumDisplay.PaintSpectrumWindow(true); };
@@ -53,6 +54,7 @@ public:
     Settings settings;
     StopFlags flags;
     EventWait wait{flags};
+    PendingCommands pending{flags, wait};
     LinkStatusDisplay linkStatus;
     RadioLink link;
     ModeProtocol modes;

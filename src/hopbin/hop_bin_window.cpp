@@ -63,9 +63,8 @@ void HopBinWindow::closeEvent(QCloseEvent* event) {
     suite_.flags.HopBinStopped = true;
     timer1_.stop();
     surfaces_.hopBin = nullptr;
-    suite_.wait.yieldOnce();
-    if (hooks_.closeRecordingFile)
-        hooks_.closeRecordingFile();
+    if (hooks_.userClosed)
+        hooks_.userClosed();
     event->accept();
     if (!suite_.flags.ApplicationClosing && hooks_.tileChildWindows)
         hooks_.tileChildWindows();

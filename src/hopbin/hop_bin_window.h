@@ -15,9 +15,9 @@ class HopBinWindow : public QWidget {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<void()> resetTestData;      // the main window's reset of the selected test
-        std::function<void()> tileChildWindows;   // re-tile after this window closed
-        std::function<void()> closeRecordingFile; // a closing analyzer ends any recording
+        std::function<void()> resetTestData;    // the main window's reset of the selected test
+        std::function<void()> tileChildWindows; // re-tile after this window closed
+        std::function<void()> userClosed;       // the window's owner decides what a close ends
     };
 
     HopBinWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);

@@ -249,6 +249,19 @@ void ModeProtocol::ChangeRadioState(std::int32_t target, bool singleStep) {
         stopCommandTimer();
 }
 
+bool ModeProtocol::ReturnToNormalAfterStop() {
+    if (returningToNormal_ || flags_.CloseRequested || flags_.ApplicationClosing)
+        return RadioState == Normal;
+    // Every loop has been told to stop; the walk down retries until the radio
+    // answers, and a second Stop (StopRequested raised again) ends it.
+    returningToNormal_ = true;
+    flags_.StopRequested = false;
+    ChangeRadioState(Normal, false);
+    flags_.StopRequested = true;
+    returningToNormal_ = false;
+    return RadioState == Normal;
+}
+
 void ModeProtocol::SetDestinationAddress(const QByteArray& address) {
     ExchangeCommand(radio::setDestination(address), true, false,
                     radio::setDestinationAnswer(address), 4, false, true);

@@ -47,6 +47,13 @@ public:
     // each phase makes one attempt (shut-down).
     void ChangeRadioState(std::int32_t target, bool singleStep);
 
+    // After a Stop (or the end of a query): back to normal mode, retrying each step
+    // until the radio answers or the user presses Stop again. True when the radio
+    // is in normal mode.
+    bool ReturnToNormalAfterStop();
+    // A return to normal mode after a stop is retrying: the next Stop ends it.
+    bool returningToNormal() const { return returningToNormal_; }
+
     void SetDestinationAddress(const QByteArray& address);
     void ReadLocalRadioAddress();
     void ClearRadioOptionBit();
@@ -77,4 +84,5 @@ private:
     LinkStatusDisplay& status_;
     StatusText& statusBar_;
     QTimer commandTimer_;
+    bool returningToNormal_ = false;
 };

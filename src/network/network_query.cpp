@@ -1,6 +1,7 @@
 #include "network/network_query.h"
 
 #include "app/event_wait.h"
+#include "app/pending_commands.h"
 #include "app/recorder.h"
 #include "app/stop_flags.h"
 #include "link/mode_protocol.h"
@@ -10,19 +11,29 @@
 #include <limits>
 
 NetworkQuery::NetworkQuery(StopFlags& flags, const EventWait& wait, RadioLink& link,
-                           ModeProtocol& modes, Recorder& recorder)
-    : flags_(flags), wait_(wait), link_(link), modes_(modes), recorder_(recorder) {}
+                           ModeProtocol& modes, Recorder& recorder, PendingCommands& pending)
+    : flags_(flags), wait_(wait), link_(link), modes_(modes), recorder_(recorder),
+      pending_(pending) {}
 
 bool NetworkQuery::running() const {
     return !flags_.QueryStopRequested;
 }
 
 void NetworkQuery::ButtonRunQuery_Click() {
+    if (running())
+        return;
     // The radio cannot record or play and answer a query at once.
     if (recorder_.TransportMode != Recorder::Idle && recorder_.fullStop)
         recorder_.fullStop();
-    if (running())
+    if (!pending_.radioFree()) {
+        // A run (or the return to normal mode after one) holds the radio: it ends,
+        // and the query starts when it has.
+        flags_.StopRequested = true;
+        flags_.stopTools();
+        pending_.runWhenRadioFree(PendingCommands::Query, [this] { ButtonRunQuery_Click(); });
         return;
+    }
+    const RadioOperation operation(flags_);
 
     MacAddressList.clear();
     MacAddressCount = 0;
@@ -44,17 +55,30 @@ void NetworkQuery::ButtonRunQuery_Click() {
 }
 
 void NetworkQuery::ButtonStopQuery_Click() {
-    flags_.QueryStopRequested = true;
-    flags_.StopRequested = false;
-    modes_.ChangeRadioState(ModeProtocol::Normal, false);
-    flags_.StopRequested = true;
+    if (modes_.returningToNormal()) {
+        // Pressed again while the radio does not answer: the retries end.
+        flags_.StopRequested = true;
+        return;
+    }
+    if (running()) {
+        // The query's loop ends at its next check and returns the radio itself.
+        flags_.QueryStopRequested = true;
+        return;
+    }
+    if (flags_.radioInUse())
+        return; // no query runs; what holds the radio is not the query's
+    const RadioOperation operation(flags_);
+    modes_.ReturnToNormalAfterStop();
 }
 
 void NetworkQuery::CollectQueryResponses() {
     modes_.ChangeRadioState(ModeProtocol::Acquisition, false);
+    readingRecords_ = modes_.RadioState == ModeProtocol::Acquisition;
     for (;;) {
-        if (flags_.QueryStopRequested || flags_.ApplicationClosing) {
-            modes_.ChangeRadioState(ModeProtocol::Normal, false);
+        if (flags_.QueryStopRequested || flags_.ApplicationClosing || flags_.StopRequested) {
+            readingRecords_ = false;
+            flags_.QueryStopRequested = true;
+            modes_.ReturnToNormalAfterStop();
             return;
         }
         if (TakeFromHead())
@@ -132,6 +156,16 @@ void NetworkQuery::Combo1_Click() {
     if (row < 1 || row > MacAddressList.size())
         return;
     view->setCurrentRow(row);
+    if (!readingRecords_ && !pending_.radioFree()) {
+        // Chosen while another exchange runs (a run, the start or end of a query,
+        // another selection): the radio is addressed when that is over, with the
+        // entry selected then.
+        pending_.runWhenRadioFree(PendingCommands::RadioSelection, [this] { Combo1_Click(); });
+        return;
+    }
+    const RadioOperation operation(flags_);
+    const bool wasReading = readingRecords_;
+    readingRecords_ = false; // no selection nests inside this one
 
     // The mode changes below use the command timer and its time-out flag; a
     // running exchange beneath this click finds them as it left them.
@@ -149,4 +183,5 @@ void NetworkQuery::Combo1_Click() {
     else
         modes_.stopCommandTimer();
     modes_.CommandTimedOut = timedOut;
+    readingRecords_ = wasReading && modes_.RadioState == ModeProtocol::Acquisition;
 }

@@ -10,6 +10,7 @@ class EventWait;
 class RadioLink;
 class ModeProtocol;
 class Recorder;
+class PendingCommands;
 struct QueryRecord;
 
 // The result grid and the radio selector of the Network Query window, as the query
@@ -43,7 +44,7 @@ public:
     enum Column { Number = 0, Address = 1, Type = 2, Channel = 3, Responses = 4, Description = 5 };
 
     NetworkQuery(StopFlags& flags, const EventWait& wait, RadioLink& link, ModeProtocol& modes,
-                 Recorder& recorder);
+                 Recorder& recorder, PendingCommands& pending);
 
     // Addresses of the radios found, in order of first appearance: entry k (from 1)
     // is MacAddressList[k - 1].
@@ -60,11 +61,15 @@ public:
     bool running() const;
 
     // Run Query: ends a recording or playback, clears the results and collects
-    // records until the query is stopped.
+    // records until the query is stopped. While another operation holds the radio,
+    // that operation is told to end and the query waits its turn.
     void ButtonRunQuery_Click();
-    // Stop Query: the running query ends and the radio returns to normal mode.
+    // Stop Query: the running query ends and returns the radio to normal mode; a
+    // second press gives up the retries of a radio that does not answer.
     void ButtonStopQuery_Click();
-    // The selector's entry changed: that row's radio becomes the destination.
+    // The selector's entry changed: that row's radio becomes the destination. Runs
+    // at once at rest and inside a query that is reading records (where it nests on
+    // purpose); during any other radio operation it waits its turn.
     void Combo1_Click();
     // The receive loop of a running query.
     void CollectQueryResponses();
@@ -80,6 +85,10 @@ private:
     RadioLink& link_;
     ModeProtocol& modes_;
     Recorder& recorder_;
+    PendingCommands& pending_;
+    // The query holds the radio in acquisition mode and reads records: a radio
+    // selection may nest here (and nowhere else inside another operation).
+    bool readingRecords_ = false;
     // Role and channel of the last 0xCC record of this query, for 0x87 records.
     QString lastRole_;
     QString lastChannel_;

@@ -98,7 +98,11 @@ QByteArray SpectrumAnalyzer::levelRequestCommand() {
 // the radio. Transport mode 0 does not occur while a sweep runs (the transport
 // buttons stop every loop before they go idle); should it, it is measured like mode 4.
 SpectrumAnalyzer::Source SpectrumAnalyzer::dataSource() const {
-    return recorder_.playingBack() ? Source::Playback : Source::Radio;
+    // A paused playback is still a playback: it waits, and never turns to a radio
+    // that was not set up for the run.
+    const bool playback =
+        (recorder_.TransportMode & Recorder::PlayingBit) != 0 && recorder_.selectedSourceHasFile();
+    return playback ? Source::Playback : Source::Radio;
 }
 
 bool SpectrumAnalyzer::stopping() const {
@@ -212,6 +216,14 @@ void SpectrumAnalyzer::waitInViewMode() {
     idleTimer_.stop();
 }
 
+void SpectrumAnalyzer::waitWhilePaused() {
+    // Nothing changes until the user presses a button (an event); the bound only
+    // keeps the loop looking.
+    idleTimer_.start(kViewRepaintIntervalMs);
+    wait_.until([this] { return !idleTimer_.isActive() || !recorder_.paused() || stopping(); });
+    idleTimer_.stop();
+}
+
 // ---------------------------------------------------------------------------
 // One point
 
@@ -220,6 +232,10 @@ void SpectrumAnalyzer::AcquirePoint(int index) {
         return;
 
     if (dataSource() == Source::Playback) {
+        while (recorder_.paused() && !stopping())
+            waitWhilePaused();
+        if (stopping() || dataSource() != Source::Playback)
+            return;
         // The record's own point index is not used: a recording made with another
         // number of points is spread over the current points in record order.
         if (const std::optional<double> volts = readPlaybackSample())

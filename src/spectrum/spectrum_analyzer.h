@@ -82,6 +82,7 @@ private:
     bool recoverConfigMode();
     // Playback: the next recorded sample, paced like the recorded run.
     std::optional<double> readPlaybackSample();
+    void waitWhilePaused();
     void waitInViewMode();
     void paintSweep();
 

@@ -76,7 +76,8 @@ void SpectrumWindow::closeEvent(QCloseEvent* event) {
     // A running sweep sees the flag at its next check and ends.
     suite_.flags.SpectrumStopped = true;
     surfaces_.spectrum = nullptr;
-    suite_.wait.yieldOnce();
+    if (hooks_.userClosed)
+        hooks_.userClosed();
     event->accept();
     if (!suite_.flags.ApplicationClosing && hooks_.tileChildWindows)
         hooks_.tileChildWindows();

@@ -15,6 +15,7 @@ public:
     struct Hooks {
         std::function<void()> resetTestData;    // the main window's reset of the selected test
         std::function<void()> tileChildWindows; // re-tile after this window closed
+        std::function<void()> userClosed;       // the window's owner decides what a close ends
     };
 
     SpectrumWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);

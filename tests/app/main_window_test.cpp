@@ -81,14 +81,13 @@ TEST_F(MainWindowOnEmulator, PlayRunsTheHopBinAnalyzerLiveUntilStop) {
 
 TEST_F(MainWindowOnEmulator, ClosingDuringARunReturnsTheRadioToNormalModeAndSavesTheSettings) {
     startSuite();
-    QByteArray sentOnClose;
     playFor(1500, [&] {
         emulator.takeReceived();                                               // the run so far
         window->findChildren<QToolBar*>()[1]->actions()[1]->setChecked(false); // Display Peak
-        window->close();
-        runEventsFor(50);
-        sentOnClose = emulator.takeReceived();
+        window->close(); // the run ends first, then the window closes
     });
+    ASSERT_TRUE(runEventsUntil([this] { return suite->flags.ApplicationClosing; }));
+    const QByteArray sentOnClose = emulator.takeReceived();
 
     EXPECT_EQ(sentOnClose, bytes({0xCC, 0x8F, 0x00}) + kLeaveAt + kEnterAt +
                                bytes({0xCC, 0x08, 0x01}) + kLeaveAt)

@@ -1,0 +1,259 @@
+// What the user does while the suite waits for the radio: clicks, key presses,
+// closes and activation changes arrive inside the waits of a run or a query. Each
+// case sends real input to the real main window on the emulator from a timer that
+// fires during the wait.
+
+#include "hopbin/hop_bin_window.h"
+#include "link/radio_commands.h"
+#include "network/network_window.h"
+#include "spectrum/spectrum_window.h"
+#include "support/main_window_fixture.h"
+
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolBar>
+#include <qpa/qwindowsysteminterface.h>
+
+using radio::bytes;
+
+namespace {
+const QByteArray kEnterAt = QByteArrayLiteral("AT+++\r");
+const QStringList kFastRadio{QStringLiteral("--sync-delay"), QStringLiteral("0"),
+                             QStringLiteral("--report-rate"), QStringLiteral("500")};
+} // namespace
+
+class UserDuringWait : public MainWindowOnEmulator {
+protected:
+    // A click on the tool bar button of `action`, as the user makes it.
+    void click(QAction* action) {
+        for (QToolBar* bar : window->findChildren<QToolBar*>()) {
+            if (QWidget* button = bar->widgetForAction(action)) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no button for " << qPrintable(action->text());
+    }
+    // Runs `what` after `ms`, inside whatever wait is running then.
+    void at(int ms, std::function<void()> what) { QTimer::singleShot(ms, &scope, std::move(what)); }
+    // Starts `action` from the event loop (a click whose handler runs the loop
+    // until Stop) and returns a flag that is raised when the click has returned.
+    std::shared_ptr<bool> clickLater(QAction* action) {
+        auto returned = std::make_shared<bool>(false);
+        at(0, [this, action, returned] {
+            click(action);
+            *returned = true;
+        });
+        return returned;
+    }
+    QString radioState() { return emulator.command(QStringLiteral("state")); }
+    bool radioInNormalMode() { return radioState().contains(QStringLiteral("mode=0")); }
+    // Nothing reaches the radio for a while.
+    bool radioLeftAlone(int ms) {
+        emulator.takeReceived();
+        runEventsFor(ms);
+        return emulator.takeReceived().isEmpty();
+    }
+    static void activate(QWindow* window) {
+        QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(
+            window, Qt::ActiveWindowFocusReason);
+    }
+    QMdiSubWindow* frameOf(QWidget* child) {
+        return child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
+    }
+
+    ScriptedFileDialogs files;
+    QObject scope; // the test's timers die with it
+};
+
+// The query window closed while a radio selection retries against a radio that went
+// silent during Run Query: the selector that started the selection must outlive it.
+TEST_F(UserDuringWait, ClosingTheQueryWindowDuringARadioSelectionEndsBoth) {
+    startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"), QStringLiteral("--query-rate"),
+                QStringLiteral("200")});
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    QPushButton* runQuery = nullptr;
+    for (QPushButton* button : network->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("Run Query"))
+            runQuery = button;
+    ASSERT_TRUE(runQuery);
+
+    auto returned = std::make_shared<bool>(false);
+    at(0, [&, returned] {
+        QTest::mouseClick(runQuery, Qt::LeftButton);
+        *returned = true;
+    });
+    at(1000, [&] {
+        emulator.command(QStringLiteral("silent 1"));
+        QComboBox* selector = network->radioSelector();
+        selector->setFocus();
+        QTest::keyClick(selector, Qt::Key_Up); // the user picks another radio
+    });
+    at(2500, [&] { frameOf(network)->close(); });
+    at(3500, [&] { emulator.command(QStringLiteral("silent 0")); });
+    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 15000));
+
+    EXPECT_EQ(window->networkWindow(), nullptr);
+    EXPECT_TRUE(radioInNormalMode());
+    EXPECT_FALSE(suite->flags.radioInUse());
+    // The closed window is gone once nothing waits any more.
+    ASSERT_TRUE(runEventsUntil(
+        [&] { return window->findChild<QMdiArea*>()->subWindowList().size() == 1; }));
+}
+
+// Closing the hop bin window during a recording ends the run as Stop does: the
+// radio back in normal mode, the recording closed whole, nothing shown as running.
+TEST_F(UserDuringWait, ClosingTheHopBinWindowDuringARecordingEndsTheRun) {
+    startSuite(kFastRadio);
+    window->setFileDialogs(files);
+    files.saveAnswer = dir.filePath(QStringLiteral("site.ban"));
+    auto returned = clickLater(window->recordAction());
+    at(1500, [&] { frameOf(window->hopBinWindow())->close(); });
+    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
+
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+    EXPECT_EQ(window->transportImages(),
+              (std::array<int, 3>{TransportView::RecordNormal, TransportView::PlayNormal,
+                                  TransportView::PauseNormal}));
+    EXPECT_TRUE(radioInNormalMode());
+    EXPECT_TRUE(radioLeftAlone(500));
+    const qint64 records = suite->recorder.RecordCounter - 1;
+    EXPECT_GT(records, 50);
+    EXPECT_EQ(QFileInfo(files.saveAnswer).size(), records * 16);
+}
+
+TEST_F(UserDuringWait, ClosingTheSpectrumWindowDuringASweepEndsTheRun) {
+    startSuite(kFastRadio);
+    QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
+    ASSERT_TRUE(window->spectrumWindow());
+    auto returned = clickLater(window->playAction());
+    at(1500, [&] { frameOf(window->spectrumWindow())->close(); });
+    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
+
+    EXPECT_TRUE(radioInNormalMode());
+    EXPECT_TRUE(radioLeftAlone(500));
+    EXPECT_TRUE(suite->flags.SpectrumStopped);
+}
+
+// Alt-tab to another program and back during a run changes nothing; activation
+// within the suite (a dialog of its own closing) still resets the data at rest.
+TEST_F(UserDuringWait, SwitchingProgramsDuringARunResetsNothing) {
+    startSuite(kFastRadio);
+    window->setFileDialogs(files);
+    files.saveAnswer = dir.filePath(QStringLiteral("site.ban"));
+    activate(window->windowHandle());
+    float before = 0, after = 0;
+    auto returned = clickLater(window->recordAction());
+    at(1500, [&] {
+        before = suite->hopBinData.TotalReports;
+        activate(nullptr); // to the browser
+        activate(window->windowHandle());
+        after = suite->hopBinData.TotalReports;
+    });
+    at(2500, [&] { click(window->stopAction()); });
+    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
+    EXPECT_GT(before, 0.0f);
+    EXPECT_GE(after, before);
+    EXPECT_EQ(QFileInfo(files.saveAnswer).size(), (suite->recorder.RecordCounter - 1) * 16);
+
+    // At rest, back from another program: still nothing.
+    const float kept = suite->hopBinData.TotalReports;
+    activate(nullptr);
+    activate(window->windowHandle());
+    EXPECT_EQ(suite->hopBinData.TotalReports, kept);
+    // A window of the suite's own hands the activation back: the data start afresh.
+    QWidget other;
+    other.show();
+    activate(other.windowHandle());
+    activate(window->windowHandle());
+    EXPECT_EQ(suite->hopBinData.TotalReports, 0.0f);
+}
+
+// The radio goes silent during a run. Stop ends the run; the return to normal mode
+// retries until the radio answers again, or until a second Stop.
+TEST_F(UserDuringWait, StopEndsTheRetriesOfARadioThatWentSilent) {
+    startSuite(kFastRadio);
+    auto returned = clickLater(window->playAction());
+    QByteArray retried;
+    at(1000, [&] { emulator.command(QStringLiteral("silent 1")); });
+    at(2000, [&] {
+        click(window->stopAction());
+        emulator.takeReceived();
+    });
+    at(4500, [&] {
+        retried = emulator.takeReceived();
+        click(window->stopAction());
+    });
+    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
+    EXPECT_FALSE(retried.isEmpty()); // the first Stop kept trying
+    EXPECT_FALSE(suite->flags.radioInUse());
+    EXPECT_TRUE(radioLeftAlone(1500)); // idle: no retries behind the user's back
+    EXPECT_EQ(window->transportImages()[1], TransportView::PlayNormal);
+
+    // Once it answers again, one Stop brings it back to normal mode.
+    emulator.command(QStringLiteral("silent 0"));
+    returned = clickLater(window->playAction());
+    at(1500, [&] { emulator.command(QStringLiteral("silent 1")); });
+    at(2500, [&] { click(window->stopAction()); });
+    at(3500, [&] { emulator.command(QStringLiteral("silent 0")); });
+    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
+    EXPECT_TRUE(radioInNormalMode());
+    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
+}
+
+// A spectrum recording played back and paused touches no radio; Record > append
+// during the playback starts a live run that enters configuration mode first.
+TEST_F(UserDuringWait, ASpectrumPlaybackLeavesTheRadioAloneUntilRecordStartsALiveRun) {
+    startSuite(kFastRadio);
+    QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
+    window->setFileDialogs(files);
+    const QString path = dir.filePath(QStringLiteral("sweeps.san"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const int points = suite->settings.NumberOfPoints;
+        for (int sweep = 0; sweep < 20; ++sweep)
+            for (int point = 0; point < points; ++point) {
+                const FileVar record{static_cast<std::int16_t>(point),
+                                     static_cast<float>(1000 + 300 * sweep), 0.5f, 0.5f};
+                file.write(encodeRecord(record).data(), 16);
+            }
+    }
+    files.openAnswer = path;
+    click(window->loadFileAction());
+    ASSERT_EQ(window->sourceSelector()->currentIndex(), 1);
+
+    auto returned = clickLater(window->playAction());
+    bool aloneWhilePlaying = false, aloneWhilePaused = false;
+    QByteArray afterRecord;
+    at(700, [&] { aloneWhilePlaying = radioLeftAlone(300); });
+    at(1200, [&] {
+        click(window->pauseAction());
+        aloneWhilePaused = radioLeftAlone(1500);
+        messages.answer = MessageBoxes::Answer::Yes; // append to the recording
+        click(window->recordAction());
+    });
+    bool stopped = false;
+    at(4500, [&] {
+        afterRecord = emulator.takeReceived();
+        click(window->stopAction());
+        stopped = true;
+    });
+    // Play returns when the playback has ended; the recording that waited for it
+    // runs in a click of its own.
+    ASSERT_TRUE(runEventsUntil([&] { return *returned && stopped; }, 15000));
+    ASSERT_TRUE(runEventsUntil([&] { return !suite->flags.radioInUse(); }, 5000));
+    EXPECT_TRUE(aloneWhilePlaying);
+    EXPECT_TRUE(aloneWhilePaused);
+    EXPECT_TRUE(afterRecord.startsWith(kEnterAt + bytes({0xCC, 0x65})))
+        << afterRecord.left(24).toHex(' ').constData();
+    EXPECT_EQ(messages.shown,
+              QStringList{QStringLiteral("Do you want to append the data to the current file?")});
+    EXPECT_TRUE(radioInNormalMode());
+    EXPECT_GT(QFileInfo(path).size(), 20 * suite->settings.NumberOfPoints * 16);
+}
