@@ -204,10 +204,10 @@ void AcquisitionControl::Stop() {
     StopFlags& flags = suite_.flags;
     ModeProtocol& modes = suite_.modes;
     PendingCommands& pending = suite_.pending;
-    // What the user asked for before Stop is given up (but not closing the program).
+    // A run or query the user asked for before Stop is given up (a radio chosen
+    // meanwhile is still addressed, and a close still goes on).
     pending.drop(PendingCommands::Transport);
     pending.drop(PendingCommands::Query);
-    pending.drop(PendingCommands::RadioSelection);
 
     Recorder& recorder = suite_.recorder;
     recorder.stopPlaybackTimer();

@@ -452,9 +452,9 @@ void MainWindow::destroyClosedWindows() {
     for (QMdiSubWindow* sub : mdi_->subWindowList())
         if (sub->isHidden())
             closed << sub;
-    for (QWidget* dialog : {static_cast<QWidget*>(connectionDialog_.data()),
-                            static_cast<QWidget*>(colourDialog_.data())})
-        if (dialog && dialog->isHidden())
+    for (QDialog* dialog : findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly))
+        if (dialog->isHidden() &&
+            (qobject_cast<ConnectionDialog*>(dialog) || qobject_cast<ColourDialog*>(dialog)))
             closed << dialog;
     qDeleteAll(closed);
 }
