@@ -41,7 +41,10 @@ public:
     void FillPortSettings();
 
     // The program has a single link; `port` is always 0 and only kept for the
-    // callers' sake.
+    // callers' sake. Only one transport is open at a time: opening one closes the
+    // other first, so a serial port left behind cannot hold RTS up or fail under a
+    // working TCP link, and a socket left behind cannot hold a device server's only
+    // client slot.
     bool OpenPort(int port);
     bool OpenSerialPort(int port);
     bool OpenTcpLink(int port);
@@ -66,6 +69,12 @@ signals:
     void linkLost();
 
 private:
+    // The transport chosen by the last open attempt. Bytes and errors of the other
+    // one (should any still come) are not the link's.
+    enum class Transport { None, Serial, Tcp };
+
+    void closeSerial();
+    void closeTcp();
     void onSerialReadyRead();
     void onSerialError(QSerialPort::SerialPortError error);
     void onTcpReadyRead();
@@ -80,4 +89,5 @@ private:
     QTcpSocket tcp_;
     QTimer connectTimer_; // the 2000 ms TCP connect timer
     bool tcpAttemptFailed_ = false;
+    Transport inUse_ = Transport::None;
 };
