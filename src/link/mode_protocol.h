@@ -63,6 +63,7 @@ public:
 
 private:
     bool send(const QByteArray& bytes);
+    bool linkDownSinceSend() const;
     void setState(std::int32_t state);
     // Waits for the answer or the timer; false when the program is closing.
     bool waitForAnswer(const class ExpectedAnswer& answer);
@@ -77,4 +78,6 @@ private:
     LinkStatusDisplay& status_;
     StatusText& statusBar_;
     QTimer commandTimer_;
+    bool sendFailed_ = false;   // the last send found the link unusable
+    bool openWhenSent_ = false; // the link was open after the last send
 };

@@ -83,6 +83,8 @@ bool RadioLink::OpenSerialPort(int /*port*/) {
         serial_.clear(); // nothing stale from before this open
     }
     PortIsOpen = serial_.isOpen();
+    if (PortIsOpen)
+        lossReported_ = false;
     return PortIsOpen;
 }
 
@@ -108,6 +110,8 @@ bool RadioLink::OpenTcpLink(int /*port*/) {
     if (!connected)
         tcp_.abort();
     PortIsOpen = connected;
+    if (connected)
+        lossReported_ = false;
     return connected;
 }
 
@@ -123,9 +127,7 @@ int RadioLink::SendToRadio(int port) {
         }
         if (tcp_.state() == QAbstractSocket::UnconnectedState) {
             PortIsOpen = false;
-            flags_.stopAllTools();
-            messages_.showMessage(QString::fromLatin1(kTcpSendFailed));
-            return 1;
+            return reportLinkDown(kTcpSendFailed);
         }
         return 0;
     }
@@ -137,8 +139,18 @@ int RadioLink::SendToRadio(int port) {
     // The port failed under us: try once to reopen it. The message is not resent.
     if (OpenSerialPort(port))
         return 0;
+    return reportLinkDown(kSerialSendFailed);
+}
+
+// Every send while the link is down fails and stops the tools again, but the user
+// hears about one loss once: the callers' retries and the shut-down's own exchanges
+// would otherwise each bring up the same box.
+int RadioLink::reportLinkDown(const char* message) {
     flags_.stopAllTools();
-    messages_.showMessage(QString::fromLatin1(kSerialSendFailed));
+    if (!lossReported_) {
+        lossReported_ = true; // first: the box runs an event loop of its own
+        messages_.showMessage(QString::fromLatin1(message));
+    }
     return 1;
 }
 

@@ -50,7 +50,9 @@ public:
     bool OpenTcpLink(int port);
     // 0: sent, or the serial port could be reopened (the message is then lost and
     // the waiting caller runs into its time-out). 1: the link is unusable; every
-    // running tool has been told to stop and the user has been told why.
+    // running tool has been told to stop, and the user has been told why once for
+    // this loss of the link (the next loss, after the link was open again, is told
+    // again).
     int SendToRadio(int port);
 
     // RTS is raised each time the main window is activated. A pseudo-terminal or
@@ -75,6 +77,7 @@ private:
 
     void closeSerial();
     void closeTcp();
+    int reportLinkDown(const char* message);
     void onSerialReadyRead();
     void onSerialError(QSerialPort::SerialPortError error);
     void onTcpReadyRead();
@@ -90,4 +93,6 @@ private:
     QTimer connectTimer_; // the 2000 ms TCP connect timer
     bool tcpAttemptFailed_ = false;
     Transport inUse_ = Transport::None;
+    // The user has been told that the link is down; cleared when it opens again.
+    bool lossReported_ = false;
 };
