@@ -62,7 +62,15 @@ void ModeProtocol::stopCommandTimer() {
 
 bool ModeProtocol::send(const QByteArray& bytes) {
     link_.SendBuffer = bytes;
-    return link_.SendToRadio(0) == 0;
+    sendFailed_ = link_.SendToRadio(0) != 0;
+    openWhenSent_ = link_.PortIsOpen;
+    return !sendFailed_;
+}
+
+// No answer can come over a link that is known to be down: the send found it
+// unusable, or the port went away after the bytes went out.
+bool ModeProtocol::linkDownSinceSend() const {
+    return sendFailed_ || (openWhenSent_ && !link_.PortIsOpen);
 }
 
 void ModeProtocol::setState(std::int32_t state) {
@@ -72,6 +80,13 @@ void ModeProtocol::setState(std::int32_t state) {
 
 bool ModeProtocol::waitForAnswer(const ExpectedAnswer& answer) {
     return wait_.until([&] {
+        // A dead link times the step out now rather than at the end of the period
+        // (the shut-down's exchanges would otherwise each stall for it).
+        if (linkDownSinceSend()) {
+            stopCommandTimer();
+            CommandTimedOut = true;
+            return true;
+        }
         // A click handled inside this wait (Stop, a radio chosen in the network
         // window) may run exchanges of its own, which stop the shared command timer
         // when they end. This wait would then never time out: give it a new period.

@@ -70,6 +70,7 @@ public:
 
 private:
     bool send(const QByteArray& bytes);
+    bool linkDownSinceSend() const;
     void setState(std::int32_t state);
     // Waits for the answer or the timer; false when the program is closing.
     bool waitForAnswer(const class ExpectedAnswer& answer);
@@ -85,4 +86,6 @@ private:
     StatusText& statusBar_;
     QTimer commandTimer_;
     bool returningToNormal_ = false;
+    bool sendFailed_ = false;   // the last send found the link unusable
+    bool openWhenSent_ = false; // the link was open after the last send
 };

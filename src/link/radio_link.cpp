@@ -21,7 +21,7 @@ RadioLink::RadioLink(Settings& settings, StopFlags& flags, const EventWait& wait
     connect(&tcp_, &QTcpSocket::disconnected, this, &RadioLink::onTcpDisconnected);
     connect(&tcp_, &QTcpSocket::errorOccurred, this, [this] {
         tcpAttemptFailed_ = true;
-        if (tcp_.state() != QAbstractSocket::ConnectedState && settings_.ConnectionType == 1)
+        if (tcp_.state() != QAbstractSocket::ConnectedState && inUse_ == Transport::Tcp)
             PortIsOpen = false;
     });
     connectTimer_.setSingleShot(true);
@@ -62,10 +62,20 @@ QString RadioLink::endpointText() const {
     return serialDevicePath();
 }
 
-bool RadioLink::OpenSerialPort(int /*port*/) {
-    PortIsOpen = false;
+void RadioLink::closeSerial() {
     if (serial_.isOpen())
         serial_.close();
+}
+
+void RadioLink::closeTcp() {
+    tcp_.abort();
+}
+
+bool RadioLink::OpenSerialPort(int /*port*/) {
+    PortIsOpen = false;
+    inUse_ = Transport::Serial;
+    closeTcp();
+    closeSerial();
     serial_.setPortName(serialDevicePath());
     // Settings made before the open are applied by the open itself. A device that
     // is missing, locked by another program or not a serial port makes it fail.
@@ -73,11 +83,18 @@ bool RadioLink::OpenSerialPort(int /*port*/) {
         serial_.clear(); // nothing stale from before this open
     }
     PortIsOpen = serial_.isOpen();
+    if (PortIsOpen)
+        lossReported_ = false;
     return PortIsOpen;
 }
 
 bool RadioLink::OpenTcpLink(int /*port*/) {
-    tcp_.abort();
+    // The old connection (or the serial port) goes first: while the new one is
+    // being made, nothing is usable.
+    PortIsOpen = false;
+    inUse_ = Transport::Tcp;
+    closeSerial();
+    closeTcp();
     tcpAttemptFailed_ = false;
     ConnectTimedOut = false;
     tcp_.connectToHost(settings_.TcpAddress, static_cast<quint16>(settings_.TcpPort));
@@ -93,6 +110,8 @@ bool RadioLink::OpenTcpLink(int /*port*/) {
     if (!connected)
         tcp_.abort();
     PortIsOpen = connected;
+    if (connected)
+        lossReported_ = false;
     return connected;
 }
 
@@ -108,9 +127,7 @@ int RadioLink::SendToRadio(int port) {
         }
         if (tcp_.state() == QAbstractSocket::UnconnectedState) {
             PortIsOpen = false;
-            flags_.stopAllTools();
-            messages_.showMessage(QString::fromLatin1(kTcpSendFailed));
-            return 1;
+            return reportLinkDown(kTcpSendFailed);
         }
         return 0;
     }
@@ -122,8 +139,18 @@ int RadioLink::SendToRadio(int port) {
     // The port failed under us: try once to reopen it. The message is not resent.
     if (OpenSerialPort(port))
         return 0;
+    return reportLinkDown(kSerialSendFailed);
+}
+
+// Every send while the link is down fails and stops the tools again, but the user
+// hears about one loss once: the callers' retries and the shut-down's own exchanges
+// would otherwise each bring up the same box.
+int RadioLink::reportLinkDown(const char* message) {
     flags_.stopAllTools();
-    messages_.showMessage(QString::fromLatin1(kSerialSendFailed));
+    if (!lossReported_) {
+        lossReported_ = true; // first: the box runs an event loop of its own
+        messages_.showMessage(QString::fromLatin1(message));
+    }
     return 1;
 }
 
@@ -143,7 +170,7 @@ void RadioLink::CloseAtShutdown() {
 
 void RadioLink::onSerialReadyRead() {
     const QByteArray bytes = serial_.readAll();
-    if (settings_.ConnectionType == 0)
+    if (inUse_ == Transport::Serial)
         ReceiveBuffer.append(bytes);
 }
 
@@ -156,8 +183,10 @@ void RadioLink::onSerialError(QSerialPort::SerialPortError error) {
         // report this again and again until closed: close it on the first report.
         if (serial_.isOpen()) {
             serial_.close();
-            PortIsOpen = false;
-            emit linkLost();
+            if (inUse_ == Transport::Serial) {
+                PortIsOpen = false;
+                emit linkLost();
+            }
         }
         break;
     default:
@@ -169,12 +198,12 @@ void RadioLink::onSerialError(QSerialPort::SerialPortError error) {
 
 void RadioLink::onTcpReadyRead() {
     const QByteArray bytes = tcp_.readAll();
-    if (settings_.ConnectionType == 1)
+    if (inUse_ == Transport::Tcp)
         ReceiveBuffer.append(bytes);
 }
 
 void RadioLink::onTcpDisconnected() {
-    if (settings_.ConnectionType == 1 && PortIsOpen) {
+    if (inUse_ == Transport::Tcp && PortIsOpen) {
         PortIsOpen = false;
         emit linkLost();
     }

@@ -41,13 +41,18 @@ public:
     void FillPortSettings();
 
     // The program has a single link; `port` is always 0 and only kept for the
-    // callers' sake.
+    // callers' sake. Only one transport is open at a time: opening one closes the
+    // other first, so a serial port left behind cannot hold RTS up or fail under a
+    // working TCP link, and a socket left behind cannot hold a device server's only
+    // client slot.
     bool OpenPort(int port);
     bool OpenSerialPort(int port);
     bool OpenTcpLink(int port);
     // 0: sent, or the serial port could be reopened (the message is then lost and
     // the waiting caller runs into its time-out). 1: the link is unusable; every
-    // running tool has been told to stop and the user has been told why.
+    // running tool has been told to stop, and the user has been told why once for
+    // this loss of the link (the next loss, after the link was open again, is told
+    // again).
     int SendToRadio(int port);
 
     // RTS is raised each time the main window is activated. A pseudo-terminal or
@@ -66,6 +71,13 @@ signals:
     void linkLost();
 
 private:
+    // The transport chosen by the last open attempt. Bytes and errors of the other
+    // one (should any still come) are not the link's.
+    enum class Transport { None, Serial, Tcp };
+
+    void closeSerial();
+    void closeTcp();
+    int reportLinkDown(const char* message);
     void onSerialReadyRead();
     void onSerialError(QSerialPort::SerialPortError error);
     void onTcpReadyRead();
@@ -80,4 +92,7 @@ private:
     QTcpSocket tcp_;
     QTimer connectTimer_; // the 2000 ms TCP connect timer
     bool tcpAttemptFailed_ = false;
+    Transport inUse_ = Transport::None;
+    // The user has been told that the link is down; cleared when it opens again.
+    bool lossReported_ = false;
 };

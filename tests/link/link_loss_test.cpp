@@ -1,0 +1,135 @@
+// A link that goes away under the suite: the user is told once per loss, however
+// many exchanges (retries, the Stop action, the closing sequence) find it down, and
+// none of them waits for an answer that cannot come.
+
+#include "app/acquisition_control.h"
+#include "support/suite_fixture.h"
+
+#include <QDir>
+
+namespace {
+
+const QString kPortNotOpen = QStringLiteral("Port not open.  Check the PC Settings page.");
+const QString kTcpNotOpen =
+    QStringLiteral("Unable to open port.  Check to see that no other programs are using the port.");
+
+// A one-shot timer of the command timer's length, started before a step that must
+// not wait for the radio. Had any exchange of the step waited for its time-out, the
+// event loop of that wait would have run this timer first.
+class CommandPeriodWatch {
+public:
+    CommandPeriodWatch() {
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { over_ = true; });
+        timer_.start(1000);
+    }
+    bool over() const { return over_; }
+
+private:
+    QTimer timer_;
+    bool over_ = false;
+};
+
+} // namespace
+
+class LinkLoss : public SuiteOnEmulator {
+protected:
+    // The messages shown so far, readable in a failure report.
+    std::string shown() const { return messages.shown.join(QStringLiteral(" | ")).toStdString(); }
+    static std::string times(const QString& message, int count) {
+        QStringList list;
+        for (int i = 0; i < count; ++i)
+            list << message;
+        return list.join(QStringLiteral(" | ")).toStdString();
+    }
+};
+
+// The adapter is pulled during a live hop bin run; then the program is closed. The
+// run ends with one message; the closing sequence (option bit and own address
+// written back) neither repeats it nor waits for the radio.
+TEST_F(LinkLoss, PulledAdapterDuringARunIsReportedOnceAndTheCloseDoesNotWait) {
+    startLink(Transport::Pty, {QStringLiteral("--report-rate"), QStringLiteral("500")});
+    ASSERT_FALSE(HasFatalFailure());
+    suite->modes.ReadLocalRadioAddress(); // as choosing a radio in the network window does
+    ASSERT_EQ(suite->modes.LocalRadioAddress.size(), 3);
+    suite->settings.MeterTest = 0;
+    FakeTransportView view;
+    AcquisitionControl acquisition(*suite, view);
+
+    QTimer::singleShot(800, &scope, [this] { emulator.kill(); });
+    bool stoppedByTest = false;
+    QTimer::singleShot(15000, &scope, [&] {
+        stoppedByTest = true; // a safety net: the lost link should have ended the run
+        suite->flags.StopRequested = true;
+    });
+    acquisition.Play(); // Play with "Real-Time": the run ends when the link is lost
+    ASSERT_FALSE(stoppedByTest);
+    EXPECT_GT(suite->hopBinData.TotalReports, 10.0f);
+    EXPECT_TRUE(suite->modes.RestoreOptionBit); // the close has the option bit to restore
+    EXPECT_EQ(shown(), times(kPortNotOpen, 1));
+
+    const CommandPeriodWatch watch;
+    acquisition.CloseFirstStage();
+    EXPECT_FALSE(watch.over());
+    EXPECT_EQ(shown(), times(kPortNotOpen, 1));
+}
+
+// Stop retries the way back to normal mode; a link known to be down ends that at
+// once and is not reported again. A loss after the link was open again is a new one.
+TEST_F(LinkLoss, EachLossOfTheSerialLinkIsReportedOnce) {
+    const QString symlink =
+        QDir::tempPath() +
+        QStringLiteral("/veltrane-loss-radio-%1").arg(QCoreApplication::applicationPid());
+    startLink(Transport::Pty, {QStringLiteral("--link"), symlink});
+    ASSERT_FALSE(HasFatalFailure());
+    RadioLink& link = suite->link;
+    ModeProtocol& modes = suite->modes;
+    link.DeviceOverride = symlink; // the stable name survives a new pseudo-terminal
+    ASSERT_TRUE(link.OpenPort(0));
+    modes.ChangeRadioState(ModeProtocol::BinReport, false);
+    ASSERT_EQ(modes.RadioState, ModeProtocol::BinReport);
+
+    ASSERT_EQ(emulator.command(QStringLiteral("drop 1500")), QStringLiteral("ok"));
+    ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
+    {
+        const CommandPeriodWatch watch;
+        for (int press = 0; press < 3; ++press) { // Stop, pressed again and again
+            suite->flags.StopRequested = false;
+            modes.ChangeRadioState(ModeProtocol::Normal, false);
+            EXPECT_TRUE(suite->flags.StopRequested);
+        }
+        EXPECT_FALSE(watch.over());
+    }
+    EXPECT_EQ(shown(), times(kPortNotOpen, 1));
+    EXPECT_EQ(modes.RadioState, ModeProtocol::BinReport); // nothing was answered
+
+    // The radio comes back under the same name, as the acquisition loop finds.
+    ASSERT_TRUE(runEventsUntil([&] { return link.OpenPort(0); }, 10000));
+    suite->flags.StopRequested = false;
+    modes.ChangeRadioState(ModeProtocol::Normal, false);
+    EXPECT_EQ(modes.RadioState, ModeProtocol::Normal);
+    EXPECT_EQ(shown(), times(kPortNotOpen, 1));
+
+    ASSERT_EQ(emulator.command(QStringLiteral("drop 0")), QStringLiteral("ok"));
+    ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
+    modes.ChangeRadioState(ModeProtocol::AtCommand, false);
+    modes.ChangeRadioState(ModeProtocol::AtCommand, false);
+    EXPECT_EQ(shown(), times(kPortNotOpen, 2));
+}
+
+TEST_F(LinkLoss, EachLossOfTheTcpLinkIsReportedOnce) {
+    startLink(Transport::Tcp);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(emulator.command(QStringLiteral("drop 0")), QStringLiteral("ok"));
+    ASSERT_TRUE(runEventsUntil([&] { return !suite->link.PortIsOpen; }));
+
+    const CommandPeriodWatch watch;
+    for (int press = 0; press < 3; ++press) {
+        suite->flags.StopRequested = false;
+        suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
+        EXPECT_TRUE(suite->flags.StopRequested);
+    }
+    EXPECT_FALSE(watch.over());
+    EXPECT_EQ(shown(), times(kTcpNotOpen, 1));
+}
