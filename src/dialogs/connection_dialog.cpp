@@ -2,10 +2,11 @@
 
 #include "app/number_text.h"
 #include "app/settings_store.h"
+#include "app/stop_flags.h"
 #include "app/suite.h"
-#include "dialogs/connection_inputs.h"
 #include "ui/message_boxes.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -14,17 +15,22 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
 const QString kPortOpenText = QStringLiteral("Select a COM port and baud rate.");
 const QString kInvalidPortTail =
     QStringLiteral("invalid or in use by another program.  Please select another port.");
+const QString kRadioBusyText =
+    QStringLiteral("Stop the running test before changing the connection.");
 constexpr int kThresholdMaxLength = 4;
 constexpr int kIpPartLength = 3;
 
@@ -33,6 +39,22 @@ int currentTest(const Settings& settings) {
 }
 int currentMeter(const Settings& settings) {
     return settings.MeterType[currentTest(settings)] != 0 ? 1 : 0;
+}
+
+// Opens the link with `chosen`. It is a radio operation of its own: the old link is
+// closed first and a TCP connect waits. When the link does not open, the connection
+// settings go back to what they were, and only they: the user may have changed the
+// test, the meter or the colours meanwhile.
+bool reopenLink(Suite& suite, const ConnectionChoice& chosen) {
+    const RadioOperation operation(suite.flags);
+    const ConnectionChoice before = ConnectionChoice::of(suite.settings);
+    chosen.applyTo(suite.settings);
+    suite.link.FillPortSettings();
+    if (suite.link.OpenPort(0))
+        return true;
+    before.applyTo(suite.settings);
+    suite.link.FillPortSettings();
+    return false;
 }
 } // namespace
 
@@ -118,16 +140,16 @@ void ConnectionDialog::buildControls() {
     }
 
     auto* defaults = new QPushButton(QStringLiteral("Default"), this);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ok->setDefault(true);
+    ok_->setDefault(true);
     connect(defaults, &QPushButton::clicked, this, &ConnectionDialog::Command3_Click);
-    connect(ok, &QPushButton::clicked, this, &ConnectionDialog::Command2_Click);
+    connect(ok_, &QPushButton::clicked, this, &ConnectionDialog::Command2_Click);
     connect(cancel, &QPushButton::clicked, this, &ConnectionDialog::Command1_Click);
     auto* buttons = new QHBoxLayout();
     buttons->addWidget(defaults);
     buttons->addStretch(1);
-    buttons->addWidget(ok);
+    buttons->addWidget(ok_);
     buttons->addWidget(cancel);
 
     auto* layout = new QVBoxLayout(this);
@@ -148,16 +170,24 @@ void ConnectionDialog::Form_Load() {
         settings.Baud >= 0 && settings.Baud < baudBox_->count() ? settings.Baud : 0);
 
     addressPicked(settings.TcpAddress);
+    addressList_->clear();
     addressList_->addItem(settings.TcpAddress);
     if (settings.TcpAddress != QLatin1String("127.0.0.1"))
         addressList_->addItem(QStringLiteral("127.0.0.1"));
     tcpPort_->setText(QString::number(settings.TcpPort));
 
-    const int test = currentTest(settings);
-    const int meter = currentMeter(settings);
-    thresholds_[0]->setText(shortestText(settings.MarginalThreshold[test][meter]));
-    thresholds_[1]->setText(shortestText(settings.BadThreshold[test][meter]));
+    shownTest_ = currentTest(settings);
+    shownMeter_ = currentMeter(settings);
+    thresholds_[0]->setText(shortestText(settings.MarginalThreshold[shownTest_][shownMeter_]));
+    thresholds_[1]->setText(shortestText(settings.BadThreshold[shownTest_][shownMeter_]));
     showRanges();
+
+    // Until a box gets the focus, its check on OK falls back to what it was filled with.
+    for (int i = 0; i < 2; ++i)
+        rememberedThreshold_[i] = static_cast<int>(BoxNumber(thresholds_[i]->text()));
+    for (int i = 0; i < 4; ++i)
+        rememberedIp_[i] = ip_[i]->text();
+    rememberedTcpPort_ = tcpPort_->text();
 
     status_->setText(suite_.link.PortIsOpen
                          ? kPortOpenText
@@ -171,6 +201,37 @@ QString ConnectionDialog::statusText() const {
 
 QString ConnectionDialog::firstLabelText() const {
     return label1_->text();
+}
+
+void ConnectionDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (reloadOnShow_ && !event->spontaneous()) {
+        reloadOnShow_ = false;
+        Form_Load();
+    }
+}
+
+void ConnectionDialog::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous()) // minimised is not closed
+        reloadOnShow_ = true;
+}
+
+void ConnectionDialog::closeEvent(QCloseEvent* event) {
+    if (connecting_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void ConnectionDialog::done(int result) {
+    if (connecting_) {
+        closeRequested_ = true;
+        return;
+    }
+    QDialog::done(result);
 }
 
 void ConnectionDialog::changeEvent(QEvent* event) {
@@ -208,29 +269,29 @@ void ConnectionDialog::USBCOMSelect_Click(int index) {
     tcpPort_->setVisible(tcp);
 }
 
+ScaleEnds ConnectionDialog::shownScale() const {
+    return MeterScaleEnds(shownTest_, shownMeter_);
+}
+
 void ConnectionDialog::showRanges() {
-    const Settings& settings = suite_.settings;
     const ThresholdRanges ranges =
-        RangeTexts(thresholds_[0]->text(), thresholds_[1]->text(),
-                   MeterScaleEnds(currentTest(settings), currentMeter(settings)));
+        RangeTexts(thresholds_[0]->text(), thresholds_[1]->text(), shownScale());
     ranges_[0]->setText(ranges.good);
     ranges_[1]->setText(ranges.marginal);
     ranges_[2]->setText(ranges.bad);
 }
 
 void ConnectionDialog::Command3_Click() {
-    const Settings& settings = suite_.settings;
-    const ThresholdPair pair = DefaultThresholds(currentTest(settings), currentMeter(settings));
+    const ThresholdPair pair = DefaultThresholds(shownTest_, shownMeter_);
     thresholds_[0]->setText(QString::number(pair.marginal));
     thresholds_[1]->setText(QString::number(pair.bad));
     showRanges();
 }
 
 void ConnectionDialog::thresholdLeft(int box) {
-    const Settings& settings = suite_.settings;
-    const QString kept = ValidatedThreshold(
-        box, thresholds_[box]->text(), thresholds_[1 - box]->text(), rememberedThreshold_[box],
-        MeterScaleEnds(currentTest(settings), currentMeter(settings)));
+    const QString kept =
+        ValidatedThreshold(box, thresholds_[box]->text(), thresholds_[1 - box]->text(),
+                           rememberedThreshold_[box], shownScale());
     if (kept != thresholds_[box]->text())
         thresholds_[box]->setText(kept);
     showRanges();
@@ -329,38 +390,77 @@ bool ConnectionDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void ConnectionDialog::Command2_Click() {
-    Settings& settings = suite_.settings;
-    const Settings before = settings;
+void ConnectionDialog::checkEveryBox() {
+    thresholdLeft(0);
+    thresholdLeft(1);
+    tcpPortLeft();
+}
 
-    // The link is tried with the choice made here; nothing is kept unless it opens.
-    settings.Baud = static_cast<std::int16_t>(baudBox_->currentIndex());
-    settings.BaudText = baudBox_->currentText();
-    settings.Port = portBox_->currentIndex();
-    settings.ComPortDevices = ports_.devices;
-    settings.ConnectionType = linkChoice_[1]->isChecked() ? 1 : 0;
-    settings.TcpAddress =
+ConnectionChoice ConnectionDialog::choiceInControls() const {
+    ConnectionChoice choice;
+    choice.port = portBox_->currentIndex();
+    choice.baud = static_cast<std::int16_t>(baudBox_->currentIndex());
+    choice.baudText = baudBox_->currentText();
+    choice.comPortDevices = ports_.devices;
+    choice.connectionType = linkChoice_[1]->isChecked() ? 1 : 0;
+    choice.tcpAddress =
         JoinIpAddress(ip_[0]->text(), ip_[1]->text(), ip_[2]->text(), ip_[3]->text());
-    settings.TcpPort = tcpPort_->text().toInt();
-    suite_.link.FillPortSettings();
-    if (!suite_.link.OpenPort(0)) {
-        settings = before;
-        suite_.link.FillPortSettings();
-        status_->setText(
-            QStringLiteral("The Serial Communications Port you have selected is either ") +
-            kInvalidPortTail);
+    choice.tcpPort = tcpPort_->text().toInt();
+    return choice;
+}
+
+void ConnectionDialog::setConnecting(bool connecting) {
+    connecting_ = connecting;
+    ok_->setEnabled(!connecting); // one connect at a time
+}
+
+void ConnectionDialog::Command2_Click() {
+    if (connecting_)
+        return;
+    if (suite_.flags.radioInUse()) {
+        // Reopening the link now would pull the port from under a running exchange.
+        status_->setText(kRadioBusyText);
         return;
     }
 
-    const int test = currentTest(settings);
-    const int meter = currentMeter(settings);
-    settings.MarginalThreshold[test][meter] = static_cast<float>(BoxNumber(thresholds_[0]->text()));
-    settings.BadThreshold[test][meter] = static_cast<float>(BoxNumber(thresholds_[1]->text()));
-    SaveThresholds(settings, store_);
-    SaveConnectionSettings(settings, store_);
-    SaveComPortDevices(settings, store_);
-    suite_.meter.RedrawLinkQualityMeter();
-    close();
+    // Enter in a box presses OK without leaving the box: its check runs here.
+    checkEveryBox();
+    const int test = shownTest_;
+    const int meter = shownMeter_;
+    const auto marginal = static_cast<float>(BoxNumber(thresholds_[0]->text()));
+    const auto bad = static_cast<float>(BoxNumber(thresholds_[1]->text()));
+
+    // The link is tried with the choice made here; nothing is kept unless it opens.
+    // A TCP connect waits, and the dialog's owner may destroy the dialog meanwhile
+    // (the program ends): after the wait only locals are used until `self` says the
+    // dialog is still there.
+    QPointer<ConnectionDialog> self(this);
+    Suite& suite = suite_;
+    SettingsStore& store = store_;
+    setConnecting(true);
+    const bool opened = reopenLink(suite, choiceInControls());
+    if (opened) {
+        Settings& settings = suite.settings;
+        settings.MarginalThreshold[test][meter] = marginal;
+        settings.BadThreshold[test][meter] = bad;
+        SaveThresholds(settings, store);
+        SaveConnectionSettings(settings, store);
+        SaveComPortDevices(settings, store);
+        suite.meter.RedrawLinkQualityMeter();
+    }
+    if (!self)
+        return;
+    setConnecting(false);
+    if (!opened)
+        status_->setText(
+            QStringLiteral("The Serial Communications Port you have selected is either ") +
+            kInvalidPortTail);
+    // A close asked for during the connect happens now, whatever the attempt gave:
+    // the old link was already taken down for it, so there is nothing to go back to.
+    const bool closeNow = opened || closeRequested_;
+    closeRequested_ = false;
+    if (closeNow)
+        close();
 }
 
 void ConnectionDialog::Command1_Click() {

@@ -103,3 +103,25 @@ QString JoinIpAddress(const QString& a, const QString& b, const QString& c, cons
         parts << (part.isEmpty() ? QStringLiteral("0") : QString::number(part.toInt()));
     return parts.join(QLatin1Char('.'));
 }
+
+ConnectionChoice ConnectionChoice::of(const Settings& settings) {
+    ConnectionChoice choice;
+    choice.port = settings.Port;
+    choice.baud = settings.Baud;
+    choice.baudText = settings.BaudText;
+    choice.comPortDevices = settings.ComPortDevices;
+    choice.connectionType = settings.ConnectionType;
+    choice.tcpAddress = settings.TcpAddress;
+    choice.tcpPort = settings.TcpPort;
+    return choice;
+}
+
+void ConnectionChoice::applyTo(Settings& settings) const {
+    settings.Port = port;
+    settings.Baud = baud;
+    settings.BaudText = baudText;
+    settings.ComPortDevices = comPortDevices;
+    settings.ConnectionType = connectionType;
+    settings.TcpAddress = tcpAddress;
+    settings.TcpPort = tcpPort;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/settings.h"
+
 #include <QChar>
 #include <QString>
 #include <optional>
@@ -63,3 +65,19 @@ inline constexpr int kTcpPortMaxLength = 5;
 
 // "10.0.0.7" from four boxes; an empty part counts as 0.
 QString JoinIpAddress(const QString& a, const QString& b, const QString& c, const QString& d);
+
+// The part of the settings that OK changes to reach the radio. A failed open puts
+// back exactly these, so that what the user changed elsewhere while the link was
+// being tried (test, meter, retries, colours) stays.
+struct ConnectionChoice {
+    std::int32_t port = 0;
+    std::int16_t baud = 0;
+    QString baudText;
+    decltype(Settings::ComPortDevices) comPortDevices;
+    std::int16_t connectionType = 0;
+    QString tcpAddress;
+    std::int32_t tcpPort = 0;
+
+    static ConnectionChoice of(const Settings& settings);
+    void applyTo(Settings& settings) const;
+};
