@@ -44,16 +44,21 @@ int currentMeter(const Settings& settings) {
 // Opens the link with `chosen`. It is a radio operation of its own: the old link is
 // closed first and a TCP connect waits. When the link does not open, the connection
 // settings go back to what they were, and only they: the user may have changed the
-// test, the meter or the colours meanwhile.
+// test, the meter or the colours meanwhile; the link that was open opens again.
 bool reopenLink(Suite& suite, const ConnectionChoice& chosen) {
     const RadioOperation operation(suite.flags);
     const ConnectionChoice before = ConnectionChoice::of(suite.settings);
+    const bool wasOpen = suite.link.PortIsOpen;
     chosen.applyTo(suite.settings);
     suite.link.FillPortSettings();
     if (suite.link.OpenPort(0))
         return true;
     before.applyTo(suite.settings);
     suite.link.FillPortSettings();
+    // Only one transport is open at a time, so the attempt closed the link that
+    // worked: it comes back.
+    if (wasOpen && !suite.flags.ApplicationClosing)
+        suite.link.OpenPort(0);
     return false;
 }
 } // namespace
