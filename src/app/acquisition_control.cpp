@@ -18,6 +18,8 @@ AcquisitionControl::AcquisitionControl(Suite& suite, TransportView& view)
 }
 
 AcquisitionControl::~AcquisitionControl() {
+    // Waiting commands call into this control and its window.
+    suite_.pending.dropAll();
     Recorder& recorder = suite_.recorder;
     recorder.closeFile();
     recorder.view = nullptr;
