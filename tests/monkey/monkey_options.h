@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// How long the monkey runs and with which seed, from the environment, so that a
+// failed run can be replayed and a long one started without rebuilding:
+//   VELTRANE_MONKEY_SEED       seed of every random choice (default 1, as in CI)
+//   VELTRANE_MONKEY_SECONDS    length of the random part (default 60)
+//   VELTRANE_MONKEY_KEEP_GOING 1: note a failed invariant and carry on (default: stop
+//                              the random input and go to the exit checks)
+//   VELTRANE_MONKEY_SKIP       action names, comma-separated, that do nothing (their
+//                              random draws are still made, so the rest of the
+//                              sequence stays the same), e.g. "leave program,port select ok"
+//   VELTRANE_MONKEY_LOG        where the action log goes (default monkey-SEED.log)
+struct MonkeyOptions {
+    unsigned seed = 1;
+    double seconds = 60;
+    bool keepGoing = false;
+    QStringList skipped;
+    QString logPath;
+
+    static MonkeyOptions fromEnvironment() {
+        MonkeyOptions options;
+        bool ok = false;
+        const unsigned seed = qEnvironmentVariable("VELTRANE_MONKEY_SEED").toUInt(&ok);
+        if (ok)
+            options.seed = seed;
+        const double seconds = qEnvironmentVariable("VELTRANE_MONKEY_SECONDS").toDouble(&ok);
+        if (ok && seconds > 0)
+            options.seconds = seconds;
+        options.keepGoing =
+            qEnvironmentVariable("VELTRANE_MONKEY_KEEP_GOING") == QLatin1String("1");
+        for (const QString& name : qEnvironmentVariable("VELTRANE_MONKEY_SKIP")
+                                       .split(QLatin1Char(','), Qt::SkipEmptyParts))
+            options.skipped << name.trimmed();
+        options.logPath = qEnvironmentVariable("VELTRANE_MONKEY_LOG");
+        if (options.logPath.isEmpty())
+            options.logPath = QStringLiteral("monkey-%1.log").arg(options.seed);
+        return options;
+    }
+
+    QString replayHint() const {
+        return QStringLiteral("VELTRANE_MONKEY_SEED=%1 VELTRANE_MONKEY_SECONDS=%2%3 test_monkey")
+            .arg(seed)
+            .arg(seconds)
+            .arg(skipped.isEmpty() ? QString()
+                                   : QStringLiteral(" VELTRANE_MONKEY_SKIP='%1'")
+                                         .arg(skipped.join(QLatin1Char(','))));
+    }
+};
