@@ -195,16 +195,21 @@ bool ModeProtocol::ExchangeCommand(const QByteArray& command, bool enterAT, bool
     return commandAnswered;
 }
 
-void ModeProtocol::exchangeStepDown() {
+void ModeProtocol::exchangeStepDown(bool retry) {
     const QByteArray none;
+    // A retry first says "AT+++": the radio answers it in every mode, so a radio
+    // that is not where the mode record says (an answer that came too late, a radio
+    // that restarted while the link was away) is brought back to AT command mode and
+    // can be walked down from there. Without it the walk would wait forever for the
+    // answer of a command that the radio, in another mode, takes for user data.
     if (RadioState & Acquisition)
-        ExchangeCommand(radio::acquisitionOff(), false, false, radio::answerOff(), 2, false, true);
+        ExchangeCommand(radio::acquisitionOff(), retry, false, radio::answerOff(), 2, false, true);
     else if (RadioState & BinReport)
-        ExchangeCommand(radio::binReportOff(), false, false, radio::answerOff(), 2, false, true);
+        ExchangeCommand(radio::binReportOff(), retry, false, radio::answerOff(), 2, false, true);
     else if (RadioState & Config)
-        ExchangeCommand(none, false, false, none, 1, true, true);
+        ExchangeCommand(none, retry, false, none, 1, !retry, true);
     else if (RadioState & AtCommand)
-        ExchangeCommand(none, false, false, none, 1, false, true);
+        ExchangeCommand(none, retry, false, none, 1, false, true);
 }
 
 void ModeProtocol::exchangeStepUp(std::int32_t target) {
@@ -233,10 +238,12 @@ void ModeProtocol::ChangeRadioState(std::int32_t target, bool singleStep) {
 
     // Down to normal mode first: the radio never goes straight from one of the
     // configuration, bin report or acquisition modes to another.
+    bool retry = false;
     while (RadioState != Normal && !stopping()) {
         CommandTimedOut = false;
         startCommandTimer();
-        exchangeStepDown();
+        exchangeStepDown(retry);
+        retry = true;
         if (singleStep)
             break;
         if (RadioState == Normal)

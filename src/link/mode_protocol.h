@@ -75,7 +75,7 @@ private:
     // Waits for the answer or the timer; false when the program is closing.
     bool waitForAnswer(const class ExpectedAnswer& answer);
     bool stopping() const;
-    void exchangeStepDown();
+    void exchangeStepDown(bool retry);
     void exchangeStepUp(std::int32_t target);
 
     RadioLink& link_;
