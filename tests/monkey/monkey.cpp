@@ -37,6 +37,13 @@ Monkey::Monkey(MonkeyTarget& target, const MonkeyOptions& options, ActionLog& lo
 
     tickTimer_.setSingleShot(true);
     connect(&tickTimer_, &QTimer::timeout, this, [this] { tick(); });
+    retryTimer_.setSingleShot(true);
+    retryTimer_.setInterval(5);
+    // Posted, like every input: never given inside a timer's own dispatch.
+    connect(&retryTimer_, &QTimer::timeout, this, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { deliverNext(); }, Qt::QueuedConnection);
+    });
     stageTimer_.setInterval(kStageTurnMs);
     // Posted: a stage may talk to the emulator (a nested event loop), which must not
     // run inside the timer's own dispatch.
@@ -134,34 +141,48 @@ void Monkey::randomAction(int kind, quint32 a, quint32 b) {
 
 int Monkey::deliver(std::function<UserActions::Step()> prepare, bool onlyWhileRandom) {
     const int number = ++nextAction_;
+    pending_.push_back({number, std::move(prepare), onlyWhileRandom});
     QMetaObject::invokeMethod(
-        this,
-        [this, number, prepare, onlyWhileRandom] {
-            if (onlyWhileRandom && phase_ != Phase::Random) {
-                log_.note(QStringLiteral("#%1 dropped: the random phase has ended").arg(number));
-                returned_.insert(number);
-                return;
-            }
-            const UserActions::Step step = prepare();
-            if (!step.what.isEmpty())
-                log_.add(number, static_cast<int>(running_.size()), step.what);
-            if (!step.input) {
-                returned_.insert(number);
-                return;
-            }
-            running_.insert(number);
-            QElapsedTimer took;
-            took.start();
-            step.input();
-            running_.erase(number);
-            returned_.insert(number);
-            if (took.elapsed() >= 1000)
-                log_.note(QStringLiteral("#%1 returned after %2 s")
-                              .arg(number)
-                              .arg(static_cast<double>(took.elapsed()) / 1000.0, 0, 'f', 1));
-        },
-        Qt::QueuedConnection);
+        this, [this] { deliverNext(); }, Qt::QueuedConnection);
     return number;
+}
+
+void Monkey::deliverNext() {
+    if (pending_.empty())
+        return;
+    // The monkey's own talk with the emulator runs a nested event loop until the
+    // reply comes; an input given now could start a run inside it, and the reply
+    // could then not be taken until that run ends. Inputs wait for the reply.
+    if (control_.busy()) {
+        if (!retryTimer_.isActive())
+            retryTimer_.start();
+        return;
+    }
+    const Pending input = std::move(pending_.front());
+    pending_.pop_front();
+    const int number = input.number;
+    if (input.onlyWhileRandom && phase_ != Phase::Random) {
+        log_.note(QStringLiteral("#%1 dropped: the random phase has ended").arg(number));
+        returned_.insert(number);
+        return;
+    }
+    const UserActions::Step step = input.prepare();
+    if (!step.what.isEmpty())
+        log_.add(number, static_cast<int>(running_.size()), step.what);
+    if (!step.input) {
+        returned_.insert(number);
+        return;
+    }
+    running_.insert(number);
+    QElapsedTimer took;
+    took.start();
+    step.input();
+    running_.erase(number);
+    returned_.insert(number);
+    if (took.elapsed() >= 1000)
+        log_.note(QStringLiteral("#%1 returned after %2 s")
+                      .arg(number)
+                      .arg(static_cast<double>(took.elapsed()) / 1000.0, 0, 'f', 1));
 }
 
 void Monkey::fail(const QString& what) {
@@ -283,6 +304,8 @@ void Monkey::beginRadioCheck() {
     std::vector<Stage> stages = calmStages(false);
     stages.push_back({QStringLiteral("click Stop"),
                       [this] {
+                          // What the suite sends from now on is shown if the check fails.
+                          control_.send(QStringLiteral("rx"));
                           stopAction_ = deliver([this] { return actions_.clickStop(); }, false);
                           stopClickedMs_ = clock_.elapsed();
                           lastState_ = {};
@@ -293,10 +316,8 @@ void Monkey::beginRadioCheck() {
     stages.push_back(
         {QStringLiteral("normal mode within 5 s"),
          [this] {
-             if (!returned_.count(stopAction_))
-                 return false;
              readRadioState();
-             if (!lastState_.valid || lastState_.mode != 0)
+             if (!returned_.count(stopAction_) || !lastState_.valid || lastState_.mode != 0)
                  return false;
              ++radioChecks_;
              slowestBackToNormalMs_ =
@@ -305,12 +326,18 @@ void Monkey::beginRadioCheck() {
          },
          kBackToNormalMs,
          [this] {
+             QString sent;
+             control_.send(QStringLiteral("rx"),
+                           [&sent](const QString& reply) { sent = reply.mid(3, 3 * 48); });
              fail(QStringLiteral("5 s after Stop (faults off, link up) %1; radio: %2; the "
-                                 "suite believes mode %3")
+                                 "suite believes mode %3, its port is %4; it sent since Stop: %5")
                       .arg(returned_.count(stopAction_) ? QStringLiteral("Stop has returned")
                                                         : QStringLiteral("Stop has not returned"),
                            lastState_.text())
-                      .arg(target_.suite.modes.RadioState));
+                      .arg(target_.suite.modes.RadioState)
+                      .arg(target_.suite.link.PortIsOpen ? QStringLiteral("open")
+                                                         : QStringLiteral("closed"),
+                           sent.isEmpty() ? QStringLiteral("nothing") : sent));
          }});
     stages.push_back({QStringLiteral("end of the radio check"), [] { return true; }, 0, {}});
     runStages(std::move(stages), [this] {

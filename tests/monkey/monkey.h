@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <random>
 #include <set>
@@ -58,8 +59,10 @@ private:
 
     void tick();
     void randomAction(int kind, quint32 a, quint32 b);
-    // Posts an input: prepared and logged when it is delivered, then given.
+    // Posts an input: prepared and logged when it is delivered, then given. Inputs
+    // are delivered in order, one per turn of the event loop.
     int deliver(std::function<UserActions::Step()> prepare, bool onlyWhileRandom);
+    void deliverNext();
     void fail(const QString& what);
 
     void beginRadioCheck();
@@ -90,6 +93,13 @@ private:
     qint64 randomSinceMs_ = 0;
     QTimer tickTimer_;
     QTimer stageTimer_;
+    QTimer retryTimer_; // delivers an input held back while the emulator is asked
+    struct Pending {
+        int number;
+        std::function<UserActions::Step()> prepare;
+        bool onlyWhileRandom;
+    };
+    std::deque<Pending> pending_;
     QEventLoop* loop_ = nullptr;
 
     std::vector<Stage> stages_;
