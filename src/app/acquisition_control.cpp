@@ -129,8 +129,10 @@ void AcquisitionControl::runFromRest() {
         returnedToNormal_ = false;
         runIsPlayback_ = suite_.recorder.playingBack();
         flags.QueryStopRequested = true;
-        suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
+        // From here on a Stop counts: one given while the radio is walked to normal
+        // mode keeps the loop from starting.
         flags.StopRequested = false;
+        suite_.modes.ChangeRadioState(ModeProtocol::Normal, false);
         AcquisitionLoop();
         // The run has ended: by Stop, the end of a playback, a closed analyzer
         // window, a link that went away, or the program closing. The radio goes

@@ -470,8 +470,16 @@ void MainWindow::keepOnlyLiveSource() {
 
 void MainWindow::onSourceChanged(int index) {
     suite_.recorder.SelectedSource = index;
+    // A new source stops what runs. The stop may wait for the radio: it runs from
+    // the event loop, not inside the selector's own signal.
     if (suite_.recorder.TransportMode != Recorder::Idle)
-        acquisition_.Stop();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (suite_.recorder.TransportMode != Recorder::Idle)
+                    acquisition_.Stop();
+            },
+            Qt::QueuedConnection);
 }
 
 void MainWindow::onDisplayToggle(int button, bool pressed) {

@@ -188,9 +188,13 @@ bool ModeProtocol::ExchangeCommand(const QByteArray& command, bool enterAT, bool
     }
 
     if (!CommandTimedOut) {
+        ModeUncertain = false; // every step answered: the radio is where the record says
         status_.reportGood();
         return true;
     }
+    // An answer that did not come in time may still come: the radio may have taken
+    // the command after all.
+    ModeUncertain = true;
     status_.reportFailure();
     return commandAnswered;
 }
@@ -233,12 +237,19 @@ void ModeProtocol::exchangeStepUp(std::int32_t target) {
 }
 
 void ModeProtocol::ChangeRadioState(std::int32_t target, bool singleStep) {
-    if (RadioState == target || !isMode(target))
+    if (!isMode(target))
+        return;
+    // Back to normal mode after a failed exchange is walked even when the record
+    // already says normal mode: the radio may have taken a command late.
+    const bool recover = target == Normal && RadioState == Normal && ModeUncertain;
+    if (RadioState == target && !recover)
         return;
 
     // Down to normal mode first: the radio never goes straight from one of the
     // configuration, bin report or acquisition modes to another.
-    bool retry = false;
+    bool retry = recover;
+    if (recover)
+        RadioState = AtCommand; // walked down from AT command mode, with "AT+++" first
     while (RadioState != Normal && !stopping()) {
         CommandTimedOut = false;
         startCommandTimer();

@@ -32,6 +32,9 @@ public:
     bool CommandTimedOut = false;     // set when the command timer runs out
     QByteArray LocalRadioAddress;     // the attached radio's own address, once read
     bool RestoreOptionBit = false;    // the option bit was set and has been cleared
+    // The last exchange timed out: the radio may not be in the mode recorded (a late
+    // answer). A walk back to normal mode then goes through AT command mode.
+    bool ModeUncertain = false;
 
     // One guarded exchange: optionally enter AT command mode and configuration
     // mode, send `command` and wait for `expected` (anywhere in the received

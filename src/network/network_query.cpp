@@ -42,15 +42,15 @@ void NetworkQuery::ButtonRunQuery_Click() {
     if (view)
         view->clearResults();
 
-    // Every analyzer ends; the query takes the radio.
+    // Every analyzer ends; the query takes the radio. It counts as running from
+    // here, so that Stop Query during the walk to normal mode is not lost.
     flags_.StopRequested = false;
     flags_.PingTestStopped = true;
     flags_.HopBinStopped = true;
     flags_.SpectrumStopped = true;
+    flags_.QueryStopRequested = false;
     wait_.yieldOnce();
     modes_.ChangeRadioState(ModeProtocol::Normal, false);
-
-    flags_.QueryStopRequested = false;
     CollectQueryResponses();
 }
 
@@ -72,7 +72,8 @@ void NetworkQuery::ButtonStopQuery_Click() {
 }
 
 void NetworkQuery::CollectQueryResponses() {
-    modes_.ChangeRadioState(ModeProtocol::Acquisition, false);
+    if (!flags_.QueryStopRequested && !flags_.StopRequested)
+        modes_.ChangeRadioState(ModeProtocol::Acquisition, false);
     readingRecords_ = modes_.RadioState == ModeProtocol::Acquisition;
     for (;;) {
         if (flags_.QueryStopRequested || flags_.ApplicationClosing || flags_.StopRequested) {

@@ -215,14 +215,12 @@ TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsTheP
     EXPECT_FALSE(suite->recorder.SliderHeld);
     EXPECT_EQ(suite->recorder.RecordCounter, 25);
 
-    // Choosing "Real-Time" while playing stops the playback.
-    bool stoppedBySelector = false;
-    QTimer::singleShot(300, window.get(), [&] {
-        selector->setCurrentIndex(0);
-        stoppedBySelector = suite->recorder.TransportMode == Recorder::Idle;
-    });
+    // Choosing "Real-Time" while playing stops the playback (well before its end:
+    // 100 ms a record from record 25 on).
+    QTimer::singleShot(300, window.get(), [&] { selector->setCurrentIndex(0); });
     window->playAction()->trigger();
-    EXPECT_TRUE(stoppedBySelector);
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+    EXPECT_LT(suite->recorder.RecordCounter, 35);
 }
 
 // A pulled adapter during a hop bin run: the run ends with the message instead of
