@@ -4,7 +4,29 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+namespace {
+
+// The options that the window system part of the toolkit takes from the command
+// line when the window opens. They are read here only so that they are not
+// refused as unknown; they stay out of --help.
+void acceptToolkitOptions(QCommandLineParser& parser) {
+    for (const char* name :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger",
+          "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "display", "geometry",
+          "title", "icon", "name", "style", "stylesheet", "fontengine"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+} // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -33,6 +55,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOption(check);
     parser.addOption(emulate);
     parser.addOption(emulatorArg);
+    // The toolkit's options are single-dash words (-platform offscreen), and so is
+    // -check.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    acceptToolkitOptions(parser);
 
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()),
@@ -49,12 +75,6 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     line.emulate = parser.isSet(emulate);
     line.emulatorArgs = parser.values(emulatorArg);
     line.check = parser.isSet(check);
+    line.platform = parser.value(QStringLiteral("platform"));
     return line;
-}
-
-bool WantsConsoleCheck(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--check") == 0 || std::strcmp(argv[i], "-check") == 0)
-            return true;
-    return false;
 }

@@ -5,6 +5,7 @@
 #include "app/stop_flags.h"
 #include "app/suite.h"
 #include "ui/message_boxes.h"
+#include "ui/typed_key.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -333,28 +334,27 @@ void ConnectionDialog::tcpPortLeft() {
 }
 
 bool ConnectionDialog::filterKey(QObject* box, QKeyEvent* key) {
-    const QString text = key->text();
-    if (text.isEmpty())
-        return false; // arrows, Delete and the like are not typed characters
-    const QChar c = text.at(0);
-    if (box == thresholds_[0] || box == thresholds_[1])
-        return !ThresholdKeyAccepted(c);
-    const bool escape = key->key() == Qt::Key_Escape;
-    const bool backspace = key->key() == Qt::Key_Backspace;
-    for (int i = 0; i < 4; ++i) {
-        if (box != ip_[i])
-            continue;
-        if (escape)
-            ip_[i]->setText(rememberedIp_[i]);
-        return escape || (!backspace && !c.isDigit());
-    }
-    if (box == tcpPort_) {
-        if (escape) {
+    // Escape puts back what an address box held when it got the focus.
+    if (key->key() == Qt::Key_Escape) {
+        for (int i = 0; i < 4; ++i)
+            if (box == ip_[i]) {
+                ip_[i]->setText(rememberedIp_[i]);
+                return true;
+            }
+        if (box == tcpPort_) {
             tcpPort_->setText(rememberedTcpPort_);
             return true;
         }
-        if (backspace)
-            return false;
+    }
+    const QChar c = TypedCharacter(*key);
+    if (c.isNull())
+        return false; // Tab, Delete, Backspace, arrows, Home, End: the box's own work
+    if (box == thresholds_[0] || box == thresholds_[1])
+        return !ThresholdKeyAccepted(c);
+    for (int i = 0; i < 4; ++i)
+        if (box == ip_[i])
+            return !c.isDigit();
+    if (box == tcpPort_) {
         if (!tcpPort_->hasSelectedText())
             return tcpPort_->text().size() >= kTcpPortMaxLength || !c.isDigit();
         return !c.isDigit();

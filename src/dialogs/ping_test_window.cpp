@@ -3,6 +3,7 @@
 #include "app/settings_store.h"
 #include "app/suite.h"
 #include "dialogs/packet_generator.h"
+#include "ui/typed_key.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -63,23 +64,6 @@ QTextEdit* makeTerminal(QWidget* parent) {
     terminal->setAcceptRichText(false);
     terminal->setFont(terminalFont());
     return terminal;
-}
-
-// The character code a key press types, as the size box's filter sees it; 0 for
-// keys that type nothing (arrows, Home, Delete): those edit or move and stay
-// allowed.
-int typedCharacter(const QKeyEvent* key) {
-    switch (key->key()) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    default:
-        break;
-    }
-    const QString text = key->text();
-    return text.isEmpty() ? 0 : text.at(0).unicode();
 }
 
 } // namespace
@@ -308,12 +292,10 @@ bool PingTestWindow::eventFilter(QObject* watched, QEvent* event) {
                 Text2_LostFocus();
             break;
         case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            // Tab and Shift+Tab move the focus; they are not typed into the box.
-            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-                break;
-            const int character = typedCharacter(key);
-            if (character != 0 && !Text2_KeyPress(character))
+            // Only typed characters are judged; Tab, Delete, Backspace, Enter, the
+            // arrows, Home and End do their usual work.
+            const QChar character = TypedCharacter(*static_cast<QKeyEvent*>(event));
+            if (!character.isNull() && !Text2_KeyPress(character.unicode()))
                 return true; // discarded
             break;
         }

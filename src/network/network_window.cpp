@@ -82,7 +82,11 @@ QWidget* NetworkWindow::buildQueryFrame() {
             hooks_.writeDescription(query.MacAddressList.at(row - 1), text);
     });
     connect(grid_, &QueryGrid::userMovedToRow, this, [this](int row) {
-        if (combo1_->count() > 0 && row - 1 < combo1_->count())
+        if (combo1_->count() == 0 || row - 1 >= combo1_->count())
+            return;
+        if (combo1_->currentIndex() == row - 1)
+            suite_.query.Combo1_Click(); // the same radio again: address it again
+        else
             combo1_->setCurrentIndex(row - 1);
     });
 

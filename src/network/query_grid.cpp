@@ -1,8 +1,11 @@
 #include "network/query_grid.h"
 
+#include "ui/typed_key.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 namespace {
@@ -104,13 +107,35 @@ bool QueryGrid::editing() const {
 }
 
 void QueryGrid::keyPressEvent(QKeyEvent* event) {
-    const QString text = event->text();
-    const bool typed = !text.isEmpty() && text.at(0).isPrint();
-    if (currentColumn() == tableColumn(kDescriptionColumn) && currentRow() >= 0 && typed) {
-        openEditor(text);
+    if (TypedCharacter(*event).isNull()) {
+        QTableWidget::keyPressEvent(event); // arrows, Home, End, Tab, Enter move as usual
         return;
     }
-    QTableWidget::keyPressEvent(event);
+    if (currentColumn() == tableColumn(kDescriptionColumn) && currentRow() >= 0)
+        openEditor(event->text());
+    // Typed anywhere else, a character does nothing. The table's own keyboard search
+    // would jump to a row starting with it, and the radio selector (and so the
+    // radio's destination) would follow.
+    event->accept();
+}
+
+void QueryGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    pressedOnCurrentRow_ =
+        event->button() == Qt::LeftButton && pressed.isValid() && pressed.row() == currentRow();
+    QTableWidget::mousePressEvent(event);
+}
+
+void QueryGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    const bool onCurrentRow = pressedOnCurrentRow_;
+    pressedOnCurrentRow_ = false;
+    // A click on the row that already is current chooses its radio again: in a
+    // network of one radio there is no other row to move to.
+    const QModelIndex released = indexAt(event->position().toPoint());
+    if (onCurrentRow && event->button() == Qt::LeftButton && released.isValid() &&
+        released.row() == currentRow())
+        emit userMovedToRow(currentRow() + 1);
 }
 
 void QueryGrid::openEditor(const QString& typed) {

@@ -42,11 +42,13 @@ public:
 signals:
     // A description typed into row `row` has been put into its cell.
     void descriptionCommitted(int row, const QString& text);
-    // The user made row `row` (from 1) current.
+    // The user made row `row` (from 1) current, or clicked it while it was current.
     void userMovedToRow(int row);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -58,7 +60,8 @@ private:
 
     QLineEdit* editor_;
     QList<Qt::Alignment> alignments_;
-    int editedRow_ = -1;        // table row of the open editor
-    bool caretAtStart_ = false; // the caret was at the start when Left was pressed
-    bool programMove_ = false;  // the program, not the user, moves the current cell
+    int editedRow_ = -1;               // table row of the open editor
+    bool caretAtStart_ = false;        // the caret was at the start when Left was pressed
+    bool programMove_ = false;         // the program, not the user, moves the current cell
+    bool pressedOnCurrentRow_ = false; // the left button went down on the current row
 };

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -12,8 +13,13 @@ struct ProgramRun {
     QString out, err;
 };
 
-ProgramRun runSuite(const QStringList& args) {
+// Runs the program with `args`; with `environment` set, in exactly that environment
+// (no DISPLAY, no QT_QPA_PLATFORM unless it names them), as over ssh.
+ProgramRun runSuite(const QStringList& args,
+                    const std::optional<QProcessEnvironment>& environment = std::nullopt) {
     QProcess process;
+    if (environment)
+        process.setProcessEnvironment(*environment);
     process.start(QStringLiteral(VELTRANE_EXE_PATH), args);
     ProgramRun run;
     if (!process.waitForFinished(30000)) {
@@ -50,6 +56,44 @@ TEST(CommandLine, HelpAndVersionBehaveAsOnAnyLinuxProgram) {
     const ProgramRun unknown = runSuite({QStringLiteral("--no-such-option")});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("no-such-option")));
+}
+
+// What a user over ssh meets: no display at all, or a DISPLAY that leads nowhere.
+TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
+    const QProcessEnvironment noDisplay; // empty: no DISPLAY, no QT_QPA_PLATFORM
+    const ProgramRun version = runSuite({QStringLiteral("--version")}, noDisplay);
+    EXPECT_EQ(version.exitCode, 0) << qPrintable(version.err);
+    EXPECT_EQ(version.out.trimmed(), QStringLiteral("veltrane-diagnostics 2.0.0"));
+
+    const ProgramRun help = runSuite({QStringLiteral("--help")}, noDisplay);
+    EXPECT_EQ(help.exitCode, 0) << qPrintable(help.err);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--settings <FILE>")));
+    EXPECT_FALSE(help.out.contains(QStringLiteral("platform"))); // the toolkit's own options
+
+    const ProgramRun unknown = runSuite({QStringLiteral("--no-such-option")}, noDisplay);
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("no-such-option")));
+
+    // The toolkit's options are still taken, before and after the suite's own.
+    const ProgramRun withToolkitOptions =
+        runSuite({QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                  QStringLiteral("--version"), QStringLiteral("-style=fusion")},
+                 noDisplay);
+    EXPECT_EQ(withToolkitOptions.exitCode, 0) << qPrintable(withToolkitOptions.err);
+}
+
+TEST(CommandLine, AWindowThatCannotOpenIsReportedInOneLine) {
+    QProcessEnvironment unreachable;
+    unreachable.insert(QStringLiteral("DISPLAY"), QStringLiteral(":7391")); // no server there
+    for (const QProcessEnvironment& environment : {QProcessEnvironment(), unreachable}) {
+        const ProgramRun run = runSuite({}, environment);
+        const QString display = environment.value(QStringLiteral("DISPLAY"));
+        EXPECT_EQ(run.exitCode, 1) << qPrintable(display + run.err); // -1: crashed
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.endsWith(QLatin1Char('\n')));
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("display"))) << qPrintable(run.err);
+    }
 }
 
 TEST(CommandLine, ConsoleCheckPassesOnTheEmulatedRadioWithTheSettingsOfTheGivenStore) {

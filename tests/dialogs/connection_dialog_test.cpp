@@ -8,6 +8,7 @@
 #include "dialogs/connection_dialog.h"
 #include "dialogs/stalled_tcp_endpoint.h"
 #include "network/network_window.h"
+#include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
 
 #include <QComboBox>
@@ -213,6 +214,39 @@ TEST_F(PortSelectTest, TheBoxesRevertWhatTheyCannotTake) {
     marginal->setText(QStringLiteral("86"));
     focusOut(marginal);
     EXPECT_EQ(dialog->rangeLabel(0)->text(), QStringLiteral("(100 to 87)"));
+}
+
+TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
+    startSuite();
+    ConnectionDialog* dialog = openDialog();
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        dialog->thresholdBox(i)->setText(QStringLiteral("12"));
+        clickIntoBox(dialog->thresholdBox(i));
+        expectKeyboardEditing(dialog->thresholdBox(i));
+    }
+    clickOption(dialog->linkChoice(1));
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        dialog->ipBox(i)->setText(QStringLiteral("12"));
+        clickIntoBox(dialog->ipBox(i));
+        expectKeyboardEditing(dialog->ipBox(i));
+    }
+    QLineEdit* port = dialog->tcpPortBox();
+    port->setText(QStringLiteral("12"));
+    clickIntoBox(port);
+    expectKeyboardEditing(port);
+
+    // A full port box takes no more digits, but Delete still deletes.
+    port->setText(QStringLiteral("12345"));
+    clickIntoBox(port);
+    QTest::keyClick(port, Qt::Key_End);
+    QTest::keyClick(port, Qt::Key_6);
+    EXPECT_EQ(port->text(), QStringLiteral("12345"));
+    QTest::keyClick(port, Qt::Key_Home);
+    pressDelete(port);
+    EXPECT_EQ(port->text(), QStringLiteral("2345"));
+    EXPECT_TRUE(messages.shown.isEmpty()) << qPrintable(messages.shown.join(u'|'));
 }
 
 TEST_F(PortSelectTest, EveryWayOfPressingOkChecksTheBoxesFirst) {

@@ -3,6 +3,7 @@
 #include "dialogs/packet_generator.h"
 #include "dialogs/ping_test_window.h"
 #include "support/fakes.h"
+#include "support/keyboard_editing.h"
 
 #include <QFocusEvent>
 #include <QLabel>
@@ -195,6 +196,12 @@ TEST_F(PingTestWindowTest, TypedKeysOtherThanDigitsSpaceAndBackspaceAreDropped) 
     EXPECT_EQ(box->text(), QStringLiteral("12 3"));
     QTest::keyClick(box, Qt::Key_Backspace);
     EXPECT_EQ(box->text(), QStringLiteral("12 "));
+}
+
+TEST_F(PingTestWindowTest, TheKeyboardEditsAndLeavesTheSizeBox) {
+    open(12);
+    clickIntoBox(window->sizeBox());
+    expectKeyboardEditing(window->sizeBox());
 }
 
 TEST_F(PingTestWindowTest, ClickOnBytesGivesTheSizeBoxTheFocus) {

@@ -1,8 +1,10 @@
 #include "network/network_window.h"
 #include "network/query_grid.h"
+#include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -29,6 +31,23 @@ TEST_F(NetworkWindowTest, ClearResultsResetsTheStatisticsAndRedrawsTheMeter) {
 }
 
 namespace {
+// Runs Run Query on the emulator's radios and presses Stop Query after a second.
+void runQueryForASecond(NetworkWindow& network) {
+    QTimer::singleShot(1000, &network, [&network] { network.ButtonStopQuery_Click(); });
+    network.ButtonRunQuery_Click();
+}
+
+// A left click on cell (row, column) of the grid, numbered as the query numbers them.
+void clickCell(QueryGrid& grid, int row, int column) {
+    const QRect cell = grid.visualRect(grid.model()->index(row - 1, column - 1));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+QString destination(EmulatorProcess& emulator) {
+    const QString state = emulator.command(QStringLiteral("state"));
+    return state.mid(state.indexOf(QStringLiteral("dest=")), 11);
+}
+
 // A result row as the query would have filled it, made current in `column`.
 void listRadio(Suite& suite, NetworkWindow& network, const QString& address,
                const QString& description, int column) {
@@ -73,6 +92,69 @@ TEST_F(NetworkWindowTest, RunQueryListsTheRadiosHeardAndShutDownRestoresTheOwnAd
 
     window->close();
     EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("dest=123456")));
+}
+
+TEST_F(NetworkWindowTest, TypingOutsideTheDescriptionColumnChoosesNoRadio) {
+    startSuite({QStringLiteral("--query-rate"), QStringLiteral("200")});
+    NetworkWindow* network = window->networkWindow();
+    QueryGrid* grid = network->grid();
+    runQueryForASecond(*network);
+    ASSERT_EQ(network->resultRows(), 3);
+    int first = 1; // the row of 0A 1B FF: no other row starts with its letters
+    while (!network->cell(first, 1).startsWith(QStringLiteral("0A")))
+        ++first;
+    clickCell(*grid, first, 1);
+    ASSERT_EQ(destination(emulator), QStringLiteral("dest=0A1BFF"));
+    emulator.takeReceived();
+
+    // "5" and "2" start the other addresses, "c" and "s" the types, "1" the channel
+    // and the counts: a keyboard search would find a row for each.
+    QTest::keyClicks(grid, QStringLiteral("52"));
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClicks(grid, QStringLiteral("csCS"));
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClicks(grid, QStringLiteral("1"));
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClicks(grid, QStringLiteral("123456789"));
+    EXPECT_EQ(grid->currentResultRow(), first);
+    EXPECT_EQ(grid->currentColumnNumber(), 4);
+    EXPECT_FALSE(grid->editing());
+    EXPECT_EQ(network->radioSelector()->currentIndex(), first - 1);
+    EXPECT_EQ(emulator.takeReceived(), QByteArray()) << "the typing reached the radio";
+    EXPECT_EQ(destination(emulator), QStringLiteral("dest=0A1BFF"));
+}
+
+TEST_F(NetworkWindowTest, ClickingTheCurrentRowMakesItsRadioTheDestination) {
+    // A network of one radio: its row is the only one, there is no other to move to.
+    startSuite({QStringLiteral("--query-rate"), QStringLiteral("200"), QStringLiteral("--radio"),
+                QStringLiteral("0A1BFF,server,10")});
+    NetworkWindow* network = window->networkWindow();
+    QueryGrid* grid = network->grid();
+    runQueryForASecond(*network);
+    ASSERT_EQ(network->resultRows(), 1);
+    ASSERT_EQ(grid->currentResultRow(), 1);
+    ASSERT_NE(destination(emulator), QStringLiteral("dest=0A1BFF"));
+
+    clickCell(*grid, 1, 2);
+    EXPECT_EQ(destination(emulator), QStringLiteral("dest=0A1BFF"));
+    EXPECT_EQ(network->radioSelector()->currentText(), QStringLiteral("1"));
+
+    // Clicked again, the radio is addressed again; the header row chooses nothing.
+    emulator.takeReceived();
+    clickCell(*grid, 1, 1);
+    EXPECT_FALSE(emulator.takeReceived().isEmpty());
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(grid->columnWidth(0) / 2, grid->horizontalHeader()->height() / 2));
+    EXPECT_EQ(emulator.takeReceived(), QByteArray());
+}
+
+TEST_F(NetworkWindowTest, TheKeyboardEditsAndLeavesTheRetriesBox) {
+    startSuite();
+    QLineEdit* retries = window->networkWindow()->retriesBox();
+    retries->setText(QStringLiteral("12"));
+    clickIntoBox(retries);
+    expectKeyboardEditing(retries);
+    EXPECT_TRUE(messages.shown.isEmpty());
 }
 
 TEST_F(NetworkWindowTest, ATypedCharacterOpensTheDescriptionEditorAndEnterStoresIt) {
