@@ -39,6 +39,8 @@
 
 namespace {
 
+const QString kSourceToolTip = QStringLiteral("Source: live from the radio, or a recording");
+
 // Twips of the main window's drawing area as pixels of this screen.
 QRect toPixels(const QRectF& twips, double dpiX, double dpiY) {
     const auto px = [](double t, double dpi) { return static_cast<int>(t * dpi / 1440.0 + 0.5); };
@@ -157,7 +159,7 @@ void MainWindow::buildToolBars() {
     combo1_ = new QComboBox(this);
     combo1_->addItem(QStringLiteral("Real-Time"));
     combo1_->setMinimumContentsLength(18);
-    combo1_->setToolTip(QStringLiteral("Source: live from the radio, or a recording"));
+    combo1_->setToolTip(kSourceToolTip);
     toolbar1_->addWidget(combo1_);
     connect(combo1_, &QComboBox::currentIndexChanged, this, &MainWindow::onSourceChanged);
 
@@ -224,7 +226,10 @@ int sliderRange(qint64 value) {
 
 void MainWindow::setPositionText(const QString& text) {
     pendingText_ = text;
-    positionTimer_.start();
+    // Records may come faster than the timer's interval: restarting it on each one
+    // would hold the counter still for as long as they flow.
+    if (!positionTimer_.isActive())
+        positionTimer_.start();
 }
 
 QString MainWindow::positionText() const {
@@ -469,6 +474,10 @@ void MainWindow::keepOnlyLiveSource() {
 }
 
 void MainWindow::onSourceChanged(int index) {
+    // The entry shows a recording's name; its tool tip, also on the closed selector,
+    // says where the file is.
+    const QString path = combo1_->itemData(index, Qt::ToolTipRole).toString();
+    combo1_->setToolTip(path.isEmpty() ? kSourceToolTip : path);
     suite_.recorder.SelectedSource = index;
     // A new source stops what runs. The stop may wait for the radio: it runs from
     // the event loop, not inside the selector's own signal.
@@ -663,8 +672,12 @@ PingTestWindow* MainWindow::openPingTestWindow() {
     return window;
 }
 
-void MainWindow::openAboutBox() {
-    auto* about = new AboutBox(this);
-    about->setAttribute(Qt::WA_DeleteOnClose);
-    about->show();
+AboutBox* MainWindow::openAboutBox() {
+    // One box: closing it only hides it, and the next Help > About shows it again.
+    if (!aboutBox_)
+        aboutBox_ = new AboutBox(this);
+    aboutBox_->show();
+    aboutBox_->raise();
+    aboutBox_->activateWindow();
+    return aboutBox_;
 }

@@ -23,6 +23,7 @@ class SpectrumWindow;
 class ConnectionDialog;
 class PingTestWindow;
 class ColourDialog;
+class AboutBox;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -77,6 +78,8 @@ public:
     QSlider* positionSlider() const { return slider1_; }
     // The counter beside the slider, as it will be shown at the next refresh.
     QString positionText() const;
+    // The counter as it is on the screen now.
+    QLabel* positionCounter() const { return text1_; }
     // Settings > Settings: the connection dialog, in front and with the focus (also
     // opened by itself at start-up when the link does not open).
     ConnectionDialog* openConnectionDialog();
@@ -85,8 +88,8 @@ public:
     // Window > Ping Test: the transmit packet of a ping test.
     PingTestWindow* openPingTestWindow();
     PingTestWindow* pingTestWindow() const;
-    // Help > About.
-    void openAboutBox();
+    // Help > About: the box, or the one already open brought to the front.
+    AboutBox* openAboutBox();
     // Help > Help: the user guide in the desktop's browser. Replaced in tests.
     std::function<bool(const QString& path)> openDocument;
     // Where the user guide is: installed beside the program, or in the source tree.
@@ -143,6 +146,7 @@ private:
     QPointer<QMdiSubWindow> pingSub_;
     QPointer<ConnectionDialog> connectionDialog_;
     QPointer<ColourDialog> colourDialog_;
+    QPointer<AboutBox> aboutBox_;
     QToolBar* toolbar1_ = nullptr;
     QToolBar* toolbar2_ = nullptr;
     QAction* play_ = nullptr;

@@ -11,6 +11,8 @@
 
 namespace {
 const QString kUnableToOpen = QStringLiteral("Unable to open file.");
+// Every file, also one whose name has no dot ("*.*" would leave those out).
+const QString kAllFiles = QStringLiteral("All Files (*)");
 } // namespace
 
 RecordingControl::RecordingControl(Suite& suite, TransportView& view,
@@ -18,11 +20,7 @@ RecordingControl::RecordingControl(Suite& suite, TransportView& view,
     : suite_(suite), view_(view), acquisition_(acquisition), dialogs_(&dialogs) {}
 
 QString RecordingControl::sourceDisplayText(const QString& path) {
-    const qsizetype first = path.indexOf(QLatin1Char('/'));
-    if (first < 0)
-        return path;
-    const qsizetype last = path.lastIndexOf(QLatin1Char('/'));
-    return path.left(first + 1) + QStringLiteral("../") + path.mid(last + 1);
+    return QFileInfo(path).fileName();
 }
 
 QString RecordingControl::recordingsFolder() const {
@@ -35,10 +33,10 @@ FileDialogRequest RecordingControl::dialogRequest() const {
     FileDialogRequest request;
     request.directory = recordingsFolder() + QLatin1Char('/');
     if (suite_.settings.MeterTest == 1) {
-        request.nameFilters = QStringLiteral("Spectrum Analyzer File (*.san);;All Files (*.*)");
+        request.nameFilters = QStringLiteral("Spectrum Analyzer File (*.san);;") + kAllFiles;
         request.defaultSuffix = QStringLiteral("san");
     } else {
-        request.nameFilters = QStringLiteral("Bin Analyzer File (*.ban);;All Files (*.*)");
+        request.nameFilters = QStringLiteral("Bin Analyzer File (*.ban);;") + kAllFiles;
         request.defaultSuffix = QStringLiteral("ban");
     }
     return request;

@@ -27,8 +27,8 @@ public:
     void sliderPressed();
     void sliderReleased(qint64 value);
 
-    // The selector's text for a recording: the path up to its first "/", "../",
-    // then the file name ("/home/ann/run1.ban" gives "/../run1.ban").
+    // The selector's text for a recording: its file name ("/home/ann/run1.ban" gives
+    // "run1.ban"); the whole path is the entry's tool tip.
     static QString sourceDisplayText(const QString& path);
     // Where the file dialogs open, with the filter and suffix of the selected test.
     FileDialogRequest dialogRequest() const;

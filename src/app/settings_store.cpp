@@ -176,7 +176,8 @@ void LoadSettings(Settings& settings, const SettingsStore& store) {
     const Settings& d = defaults;
     SectionReader r(store, kSettingsSection);
 
-    r.integer("Port", s.Port, d.Port);
+    // COM1 to COM16: the ports the connection dialog offers and "COM Ports" maps.
+    r.integer("Port", s.Port, d.Port, 0, static_cast<std::int64_t>(s.ComPortDevices.size()) - 1);
     r.integer("Baud", s.Baud, d.Baud);
     r.integer("Parity", s.Parity, d.Parity);
     r.integer("Port1 USB", s.ConnectionType, d.ConnectionType);
@@ -221,13 +222,15 @@ void LoadSettings(Settings& settings, const SettingsStore& store) {
     }
 
     r.integer("Number of Gradiants", s.NumberOfGradiants, d.NumberOfGradiants);
-    r.integer("Number of Points", s.NumberOfPoints, d.NumberOfPoints);
+    // A trace needs two points; the radio's point index is one byte.
+    r.integer("Number of Points", s.NumberOfPoints, d.NumberOfPoints, 2, 256);
     r.integer("TXTestSize", s.TXTestSize, d.TXTestSize);
     r.integer("Retries", s.Retries, d.Retries, 1, 255);
     r.boolean("Network Query", s.NetworkQuery, d.NetworkQuery);
-    r.integer("Real Time Check", s.RealTimeCheck, d.RealTimeCheck);
-    r.integer("Peak Check", s.PeakCheck, d.PeakCheck);
-    r.integer("Average Check", s.AverageCheck, d.AverageCheck);
+    // Button states: 1 pressed, 0 released.
+    r.integer("Real Time Check", s.RealTimeCheck, d.RealTimeCheck, 0, 1);
+    r.integer("Peak Check", s.PeakCheck, d.PeakCheck, 0, 1);
+    r.integer("Average Check", s.AverageCheck, d.AverageCheck, 0, 1);
     // These index the two threshold tables: only 0 and 1 are usable.
     r.integer("Meter Type0", s.MeterType[0], d.MeterType[0], 0, 1);
     r.integer("Meter Type1", s.MeterType[1], d.MeterType[1], 0, 1);

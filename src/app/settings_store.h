@@ -42,13 +42,13 @@ private:
 // Reads every key into its variable (an absent key or a value that is not a number of
 // the key's type gives the key's default), then applies nothing else: the start-up
 // conversions are Settings::applyStartupConversions. Besides the type's range,
-// "Retries" must lie in 1..255 and "Meter Test", "Meter Type0", "Meter Type1" in
-// 0..1 (they index the threshold tables); "TCP Address" is trimmed and must be
-// non-empty without control characters; a "COM Ports" device must be an absolute
-// path without control characters (else it reads as empty, not mapped). Colours
-// accept 0..4294967295 and, as the registry kept them, negative 32-bit numbers
-// (taken as the same bit pattern). "Network Query" accepts True/False in any case
-// and integers (0 = False).
+// "Retries" must lie in 1..255, "Port" in 0..15 (COM1 to COM16), "Number of Points"
+// in 2..256, "Meter Test", "Meter Type0", "Meter Type1" in 0..1 (they index the
+// threshold tables) and "Real Time Check", "Peak Check", "Average Check" in 0..1; "TCP Address" is
+// trimmed and must be non-empty without control characters; a "COM Ports" device must be an
+// absolute path without control characters (else it reads as empty, not mapped). Colours accept
+// 0..4294967295 and, as the registry kept them, negative 32-bit numbers (taken as the same bit
+// pattern). "Network Query" accepts True/False in any case and integers (0 = False).
 void LoadSettings(Settings& settings, const SettingsStore& store);
 
 // Writes the run-time keys the main window saves when it closes, in this order:

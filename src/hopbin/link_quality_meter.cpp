@@ -130,6 +130,8 @@ void LinkQualityMeter::DrawMeter(int index, float& value, const QString& title,
     Q_UNUSED(title); // the caption under the dial is MeterTitle
     const double position = DialPosition(value, MeterScale);
     value = static_cast<float>(position);
+    if (onDraw)
+        onDraw();
 
     Surface* surface = surfaces_.meterSurface();
     if (!surface)

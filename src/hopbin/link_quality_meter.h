@@ -29,6 +29,9 @@ public:
 
     // Set by the spectrum analyzer: the figures of its last sweep.
     std::function<SpectrumMeterFigures()> spectrumFigures;
+    // Called whenever the meter is drawn, so that what its window shows beside it
+    // (the totals under the dial) changes with it.
+    std::function<void()> onDraw;
 
     // Clears and draws the dial; `value` is replaced by its dial position (0..100).
     // `title` is not drawn (the caption is MeterTitle); `line3` only when not empty.

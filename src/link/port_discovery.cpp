@@ -1,5 +1,8 @@
 #include "link/port_discovery.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
@@ -12,6 +15,11 @@ int builtInComNumber(const QString& location) {
         return 0;
     const int number = match.captured(1).toInt() + 1;
     return number <= kComPorts ? number : 0;
+}
+
+// What section "COM Ports" keeps for a device: the name that follows it.
+QString storedName(const SerialDevice& device) {
+    return device.byId.isEmpty() ? device.location : device.byId;
 }
 
 QString entryText(const SerialDevice& device, int number) {
@@ -32,22 +40,30 @@ PortList DiscoverSerialPorts(const std::vector<SerialDevice>& present,
     const auto taken = [&list](int number) {
         return !list.devices[static_cast<std::size_t>(number - 1)].isEmpty();
     };
-    const auto numberOf = [&list](const QString& location) {
+    const auto numberOf = [&list](const QString& name) {
+        if (name.isEmpty())
+            return 0;
         for (int n = 0; n < kComPorts; ++n)
-            if (list.devices[static_cast<std::size_t>(n)] == location)
+            if (list.devices[static_cast<std::size_t>(n)] == name)
                 return n + 1;
         return 0;
     };
 
-    // Devices with a number of their own first, then the built-in ports on their
-    // natural numbers, then the new devices on the lowest free numbers.
+    // Devices with a number of their own first (stored for their by-id name, or for
+    // their kernel name before they were known by id), then the built-in ports on
+    // their natural numbers, then the new devices on the lowest free numbers.
     std::vector<const SerialDevice*> unnumbered;
     std::vector<std::pair<const SerialDevice*, int>> numbered;
     for (const SerialDevice& device : present) {
-        if (const int number = numberOf(device.location))
+        if (const int number = numberOf(device.byId)) {
             numbered.emplace_back(&device, number);
-        else
+        } else if (const int old = numberOf(device.location)) {
+            if (!device.byId.isEmpty())
+                list.devices[static_cast<std::size_t>(old - 1)] = device.byId;
+            numbered.emplace_back(&device, old);
+        } else {
             unnumbered.push_back(&device);
+        }
     }
     std::vector<const SerialDevice*> newDevices;
     for (const SerialDevice* device : unnumbered) {
@@ -69,7 +85,7 @@ PortList DiscoverSerialPorts(const std::vector<SerialDevice>& present,
     for (const SerialDevice* device : newDevices) {
         for (int number = 1; number <= kComPorts; ++number) {
             if (free(number)) {
-                list.devices[static_cast<std::size_t>(number - 1)] = device->location;
+                list.devices[static_cast<std::size_t>(number - 1)] = storedName(*device);
                 numbered.emplace_back(device, number);
                 break;
             }
@@ -84,6 +100,22 @@ PortList DiscoverSerialPorts(const std::vector<SerialDevice>& present,
 std::vector<SerialDevice> PresentSerialDevices() {
     std::vector<SerialDevice> devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        devices.push_back({info.systemLocation(), info.portName(), info.description()});
+        devices.push_back({info.systemLocation(), info.portName(), info.description(), {}});
+    AddByIdNames(devices, QString::fromLatin1(kSerialByIdFolder));
     return devices;
+}
+
+void AddByIdNames(std::vector<SerialDevice>& devices, const QString& byIdFolder) {
+    // Qt does not report these names: each link is followed to its device.
+    const QDir folder(byIdFolder);
+    QHash<QString, QString> byTarget;
+    for (const QFileInfo& link : folder.entryInfoList(QDir::Files | QDir::System, QDir::Name)) {
+        const QString target = link.canonicalFilePath();
+        if (link.isSymLink() && !target.isEmpty() && !byTarget.contains(target))
+            byTarget.insert(target, link.absoluteFilePath());
+    }
+    for (SerialDevice& device : devices) {
+        const QString real = QFileInfo(device.location).canonicalFilePath();
+        device.byId = real.isEmpty() ? QString() : byTarget.value(real);
+    }
 }

@@ -10,6 +10,10 @@
 // of the settings), a device never numbered gets the lowest free number, and a
 // device that is unplugged keeps its number for when it comes back. A built-in
 // port /dev/ttySn is COM n+1 unless that number was given to another device.
+// A USB adapter's /dev/ttyUSBn name goes to whichever adapter the system finds
+// first, so a device is known by its /dev/serial/by-id name where it has one (the
+// adapter's maker, model and serial number); a number stored for its /dev/ttyUSBn
+// name before still holds, and moves to the by-id name.
 
 inline constexpr int kComPorts = 16;
 
@@ -18,6 +22,7 @@ struct SerialDevice {
     QString location;    // "/dev/ttyUSB0"
     QString portName;    // "ttyUSB0"
     QString description; // "FT232R USB UART", or empty
+    QString byId;        // "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0", or empty
 };
 
 struct PortList {
@@ -32,5 +37,12 @@ struct PortList {
 PortList DiscoverSerialPorts(const std::vector<SerialDevice>& present,
                              const std::array<QString, kComPorts>& stored);
 
-// The serial devices this computer has now.
+// The serial devices this computer has now, with their by-id names.
 std::vector<SerialDevice> PresentSerialDevices();
+
+// Where the system keeps a link per serial device, named after the device itself.
+inline constexpr const char* kSerialByIdFolder = "/dev/serial/by-id";
+
+// Gives each device the name of the link in `byIdFolder` that leads to it (the
+// first in name order when several do); devices without one keep an empty byId.
+void AddByIdNames(std::vector<SerialDevice>& devices, const QString& byIdFolder);

@@ -3,6 +3,7 @@
 #include "app/number_text.h"
 #include "app/settings.h"
 
+#include <QFileInfo>
 #include <QSerialPort>
 
 PortSettings PortSettings::fromSettings(const Settings& settings) {
@@ -13,7 +14,9 @@ PortSettings PortSettings::fromSettings(const Settings& settings) {
     s.StopBits = 1.0f;
     s.CommPort = static_cast<std::int16_t>(settings.Port + 1);
     s.DataBits = 8;
-    s.Parity = settings.ParityLetter;
+    // The radio's link has no parity: a stored "Parity" other than 0 has no letter,
+    // and without one no port would open.
+    s.Parity = settings.ParityLetter.isEmpty() ? QStringLiteral("n") : settings.ParityLetter;
     return s;
 }
 
@@ -59,8 +62,11 @@ bool PortSettings::applyTo(QSerialPort& port) const {
 QString comPortDevicePath(const Settings& settings, int commPort) {
     if (commPort >= 1 && commPort <= static_cast<int>(settings.ComPortDevices.size())) {
         const QString& mapped = settings.ComPortDevices[static_cast<std::size_t>(commPort - 1)];
-        if (!mapped.isEmpty())
-            return mapped;
+        if (!mapped.isEmpty()) {
+            const QFileInfo link(mapped);
+            const QString target = link.isSymLink() ? link.canonicalFilePath() : QString();
+            return target.isEmpty() ? mapped : target;
+        }
     }
     return QStringLiteral("/dev/ttyS%1").arg(commPort - 1);
 }

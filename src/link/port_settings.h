@@ -16,7 +16,7 @@ struct PortSettings {
     std::int16_t CommPort = 1; // COM number: the "Port" setting + 1
 
     // Baud from the rate text, CommPort from "Port" + 1, 8 data bits, 1 stop bit and
-    // the parity letter.
+    // the parity letter ("n" also when the stored "Parity" gives none).
     static PortSettings fromSettings(const Settings& settings);
 
     // "57600,n,8,1": baud, parity letter, data bits, stop bits.
@@ -29,5 +29,7 @@ struct PortSettings {
 };
 
 // The device behind a COM number: the path stored for it in section "COM Ports",
-// otherwise /dev/ttyS<n-1>.
+// otherwise /dev/ttyS<n-1>. A stored link (an adapter's /dev/serial/by-id name) is
+// followed to the device it names now, so that the port is locked under the same
+// name by whoever opens it; a link whose adapter is unplugged stays as it is.
 QString comPortDevicePath(const Settings& settings, int commPort);

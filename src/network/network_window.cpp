@@ -1,5 +1,6 @@
 #include "network/network_window.h"
 
+#include "app/number_text.h"
 #include "app/suite.h"
 #include "network/query_grid.h"
 #include "network/retries_box.h"
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -121,8 +123,15 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     auto* meterBox = new SquareBox(meter_, frame);
     connect(meter_, &SurfaceWidget::resized, this,
             [this] { suite_.meter.RedrawLinkQualityMeter(); });
-    auto* total = new QLabel(QStringLiteral("Total: 0"), frame);
-    auto* missed = new QLabel(QStringLiteral("Missed Bins: 0"), frame);
+    total_ = new QLabel(frame);
+    missedBins_ = new QLabel(frame);
+    showTotals();
+    // A closed window waits for its deletion while a new one may already be open:
+    // the hook belongs to the newest and does nothing once its window is gone.
+    suite_.meter.onDraw = [window = QPointer<NetworkWindow>(this)] {
+        if (window)
+            window->showTotals();
+    };
 
     auto* testBox = new QWidget(frame);
     auto* testLayout = new QVBoxLayout(testBox);
@@ -179,13 +188,26 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     auto* layout = new QGridLayout(frame);
     layout->addWidget(meterBox, 0, 0);
     auto* totals = new QHBoxLayout();
-    totals->addWidget(total);
+    totals->addWidget(total_);
     totals->addStretch(1);
-    totals->addWidget(missed);
+    totals->addWidget(missedBins_);
     layout->addLayout(totals, 1, 0);
     layout->addLayout(right, 0, 1, 2, 1);
     layout->setColumnStretch(0, 1);
     return frame;
+}
+
+void NetworkWindow::showTotals() {
+    // The reports and missed bins of the hop bin test, as the meter's captions give
+    // them; the spectrum test has no such counts.
+    const bool hopBinTest = suite_.settings.MeterTest == 0;
+    total_->setVisible(hopBinTest);
+    missedBins_->setVisible(hopBinTest);
+    if (!hopBinTest)
+        return;
+    const HopBinData& data = suite_.hopBinData;
+    total_->setText(QStringLiteral("Total: ") + shortestText(data.TotalReports));
+    missedBins_->setText(QStringLiteral("Missed Bins: ") + shortestText(data.MissedBins));
 }
 
 void NetworkWindow::Form_Load() {

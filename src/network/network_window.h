@@ -72,6 +72,9 @@ public:
     QComboBox* radioSelector() const { return combo1_; }
     QRadioButton* testOption(int index) const;
     QRadioButton* meterOption(int index) const;
+    // The totals under the meter (hop bin test only).
+    QLabel* totalLabel() const { return total_; }
+    QLabel* missedBinsLabel() const { return missedBins_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +85,7 @@ private:
     void Form_Load();
     void selectMeterOption(int test);
     void retriesBoxChanged();
+    void showTotals();
     QWidget* buildQueryFrame();
     QWidget* buildLinkTestFrame();
 
@@ -95,6 +99,8 @@ private:
     QLineEdit* text1_ = nullptr;
     SurfaceWidget* meter_ = nullptr;
     QPushButton* clearButton_ = nullptr;
+    QLabel* total_ = nullptr;
+    QLabel* missedBins_ = nullptr;
     QPushButton* runQuery_ = nullptr;
     QPushButton* stopQuery_ = nullptr;
 };

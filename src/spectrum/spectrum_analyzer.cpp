@@ -136,7 +136,6 @@ void SpectrumAnalyzer::SweepSpectrum(int sweepLimit) {
             data_.PreviousSweepTime = data_.SweepTime;
             data_.SweepTime = TimeOfDayMs();
             if (data_.PreviousSweepTime != 0) {
-                data_.PreviousSweepTimeText = data_.SweepTimeText;
                 data_.SweepTimeText = QStringLiteral("Sweep Time (mS): ") +
                                       shortestText(data_.SweepTime - data_.PreviousSweepTime);
             }

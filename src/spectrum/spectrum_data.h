@@ -31,8 +31,8 @@ struct SpectrumData {
     std::vector<SweepPoint> PreviousSweepPoints;
     std::int32_t SweepTime = 0; // time of day (ms) at the end of the last sweep
     std::int32_t PreviousSweepTime = 0;
-    QString SweepTimeText; // "Sweep Time (mS): " + duration of the last sweep
-    QString PreviousSweepTimeText;
+    QString SweepTimeText;         // "Sweep Time (mS): " + duration of the last sweep
+    QString PreviousSweepTimeText; // the sweep time as printed last, for erasing
 
     // The point count the tables can be drawn with: "Number of Points" below 2 is
     // raised to 2 (a trace needs two points).

@@ -48,9 +48,11 @@ void SpectrumMarkers::KeyDown(int keyCode) {
     const int n = data_.pointCount();
     switch (keyCode) {
     case F1:
+        // Every key that moves a marker recomputes the readouts before printing them,
+        // so that they describe the markers on the screen.
         FindPeak();
-        PaintSpectrumTexts();
         PaintMarkers();
+        PaintSpectrumTexts();
         break;
     case F2:
         MaxHold = !MaxHold;
@@ -91,8 +93,8 @@ void SpectrumMarkers::KeyDown(int keyCode) {
             if (neighbour - kMarkerHalfWidth > settings_.SpecAnLeft)
                 --m;
         }
-        PaintSpectrumTexts();
         PaintMarkers();
+        PaintSpectrumTexts();
         break;
     }
     case Right: {
@@ -104,8 +106,8 @@ void SpectrumMarkers::KeyDown(int keyCode) {
             if (surface->scaleWidth() - settings_.SpecAnRight > neighbour + kMarkerHalfWidth)
                 ++m;
         }
-        PaintSpectrumTexts();
         PaintMarkers();
+        PaintSpectrumTexts();
         break;
     }
     default:
@@ -200,8 +202,6 @@ void SpectrumMarkers::PaintMarkers() {
         MarkerY[jj] = point.TraceY;
     }
 
-    PreviousFrequencyReadout = FrequencyReadout;
-    PreviousAmplitudeReadout = AmplitudeReadout;
     const int m1 = std::clamp<int>(MarkerIndex[0], 0, n - 1);
     const int m2 = std::clamp<int>(MarkerIndex[1], 0, n - 1);
     auto frequency = [&](int i) {
@@ -226,20 +226,27 @@ void SpectrumMarkers::PaintSpectrumTexts() {
     surface->setFont(QStringLiteral("MS Sans Serif"), 8, false);
     const double x = settings_.SpecAnLeft + 50;
     const double T = settings_.SpecAnTop;
-    // Each line: the text printed last is printed again in the background colour,
-    // then the current one. (An empty text draws nothing and is skipped.)
-    auto line = [&](double y, const QString& previous, const QString& current) {
-        if (!previous.isEmpty())
-            surface->printText(x, y, previous, settings_.BackgroundColor);
+    // Each line: the text on the screen is printed again in the background colour,
+    // then the current one, which is remembered as the one on the screen. The
+    // readouts may be recomputed several times between two prints (a key between
+    // two sweeps), so only what was printed can tell what to erase. (An empty text
+    // draws nothing and is skipped.)
+    auto line = [&](double y, QString& onScreen, const QString& current) {
+        if (!onScreen.isEmpty())
+            surface->printText(x, y, onScreen, settings_.BackgroundColor);
         if (!current.isEmpty())
             surface->printText(x, y, current, settings_.MessageColor);
+        onScreen = current;
     };
     line(T + 50, data_.PreviousSweepTimeText, data_.SweepTimeText);
     line(T + 250, PreviousFrequencyReadout, FrequencyReadout);
     line(T + 450, PreviousAmplitudeReadout, AmplitudeReadout);
     // The communication failure text, where the link status prints it, so that it
-    // survives the trace erasing.
-    line(T + 750, status_.SpectrumMessage, status_.SpectrumMessage);
+    // survives the trace erasing (the link status erases it itself).
+    if (!status_.SpectrumMessage.isEmpty()) {
+        surface->printText(x, T + 750, status_.SpectrumMessage, settings_.BackgroundColor);
+        surface->printText(x, T + 750, status_.SpectrumMessage, settings_.MessageColor);
+    }
 }
 
 void SpectrumMarkers::EraseMarkers() {

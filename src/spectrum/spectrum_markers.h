@@ -39,6 +39,8 @@ public:
     bool ViewMode = false;
     std::array<std::int32_t, 2> MarkerX{0, 0};
     std::array<std::int32_t, 2> MarkerY{0, 0};
+    // The readouts as computed by the last PaintMarkers, and as printed last (what
+    // is on the screen, to be erased before the next print).
     QString FrequencyReadout, AmplitudeReadout;
     QString PreviousFrequencyReadout, PreviousAmplitudeReadout;
 

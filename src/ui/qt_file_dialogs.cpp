@@ -17,7 +17,10 @@ QString QtFileDialogs::run(const FileDialogRequest& request, bool save) {
         request.directory, request.nameFilters);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without a dot gets the suffix only when saving: when opening, it
+    // would turn the name of an existing file without one into a file that is not there.
+    if (save)
+        dialog.setDefaultSuffix(request.defaultSuffix);
     const QStringList filters = request.nameFilters.split(QStringLiteral(";;"));
     dialog.selectNameFilter(filters.value(0));
     if (!request.selectedFile.isEmpty())

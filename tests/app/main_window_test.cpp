@@ -1,16 +1,28 @@
+#include "app/number_text.h"
+#include "dialogs/about_box.h"
 #include "hopbin/hop_bin_window.h"
 #include "link/radio_commands.h"
 #include "network/network_window.h"
 #include "spectrum/spectrum_window.h"
 #include "support/main_window_fixture.h"
+#include "support/readouts_on_screen.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 #include <QToolBar>
 
 using radio::bytes;
@@ -195,8 +207,9 @@ TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsTheP
     QComboBox* selector = window->sourceSelector();
     ASSERT_EQ(selector->count(), 3);
     EXPECT_EQ(selector->currentIndex(), 1);
-    EXPECT_EQ(selector->itemText(1), QStringLiteral("/../forty.ban"));
+    EXPECT_EQ(selector->itemText(1), QStringLiteral("forty.ban"));
     EXPECT_EQ(selector->itemData(1, Qt::ToolTipRole).toString(), dialogs.openAnswer);
+    EXPECT_EQ(selector->toolTip(), dialogs.openAnswer); // also on the closed selector
     EXPECT_EQ(suite->recorder.SelectedSource, 1);
     EXPECT_EQ(window->positionText(), QStringLiteral("0/40"));
 
@@ -239,4 +252,247 @@ TEST_F(MainWindowOnEmulator, APulledAdapterEndsTheRunWithTheMessage) {
               QStringLiteral("Port not open.  Check the PC Settings page."));
     EXPECT_FALSE(suite->link.PortIsOpen);
     EXPECT_GT(suite->hopBinData.TotalReports, 10.0f);
+}
+
+// The counter and the slider follow a recording as it grows, and a playback as it
+// goes, many times a second although records come far faster than that.
+TEST_F(MainWindowOnEmulator, CounterAndSliderMoveWhileRecordingAndPlayingBack) {
+    startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"),
+                QStringLiteral("--report-rate"), QStringLiteral("1000")});
+    ScriptedFileDialogs dialogs;
+    window->setFileDialogs(dialogs);
+    dialogs.saveAnswer = dir.filePath(QStringLiteral("moving.ban"));
+    QLabel* counter = window->positionCounter();
+    QSlider* slider = window->positionSlider();
+
+    // Counts what the user sees change, looking every 50 ms while `button` runs.
+    const auto changesDuring = [&](QAction* button, int ms) {
+        int texts = 0, values = 0;
+        QString lastText = counter->text();
+        int lastValue = slider->value();
+        QTimer look;
+        look.setInterval(50);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            texts += counter->text() != lastText;
+            values += slider->value() != lastValue;
+            lastText = counter->text();
+            lastValue = slider->value();
+        });
+        look.start();
+        QTimer::singleShot(ms, window.get(), [this] { window->stopAction()->trigger(); });
+        button->trigger(); // returns when Stop has ended the run
+        return std::pair{texts, values};
+    };
+
+    const auto [recordTexts, recordValues] = changesDuring(window->recordAction(), 1500);
+    EXPECT_GE(recordTexts, 5);
+    EXPECT_GE(recordValues, 5);
+    ASSERT_EQ(window->sourceSelector()->currentIndex(), 1); // the new recording
+
+    // (A playback waits a second before its first sweep.)
+    const auto [playTexts, playValues] = changesDuring(window->playAction(), 2500);
+    EXPECT_GE(playTexts, 5);
+    EXPECT_GE(playValues, 5);
+}
+
+// Help > About, chosen with the mouse again and again, shows one box.
+TEST_F(MainWindowOnEmulator, HelpAboutShowsOneBoxAndBringsItBack) {
+    startSuite();
+    QMenuBar* bar = window->menuBar();
+    QAction* helpTitle = nullptr;
+    for (QAction* action : bar->actions())
+        if (action->text() == QStringLiteral("&Help"))
+            helpTitle = action;
+    ASSERT_TRUE(helpTitle && helpTitle->menu());
+    QMenu* help = helpTitle->menu();
+    QAction* about = nullptr;
+    for (QAction* action : help->actions())
+        if (action->text() == QStringLiteral("About"))
+            about = action;
+    ASSERT_TRUE(about);
+
+    const auto chooseAbout = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(helpTitle).center());
+        ASSERT_TRUE(runEventsUntil([&] { return help->isVisible(); }));
+        QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(about).center());
+        ASSERT_TRUE(runEventsUntil([&] { return !help->isVisible(); }));
+        runEventsFor(50);
+    };
+    const auto shownBoxes = [&] {
+        QList<AboutBox*> shown;
+        for (AboutBox* box : window->findChildren<AboutBox*>())
+            if (box->isVisible())
+                shown << box;
+        return shown;
+    };
+
+    chooseAbout();
+    const QList<AboutBox*> first = shownBoxes();
+    ASSERT_EQ(first.size(), 1);
+    chooseAbout();
+    chooseAbout();
+    EXPECT_EQ(shownBoxes(), first);
+
+    // Closed, it comes back with the next Help > About.
+    QTest::mouseClick(first[0]->okButton(), Qt::LeftButton);
+    ASSERT_TRUE(runEventsUntil([&] { return shownBoxes().isEmpty(); }));
+    chooseAbout();
+    EXPECT_EQ(shownBoxes().size(), 1);
+}
+
+// "Total" and "Missed Bins" under the meter are the live figures of the hop bin
+// test; the spectrum test has none and hides them.
+TEST_F(MainWindowOnEmulator, TotalsUnderTheMeterFollowTheHopBinTest) {
+    startSuite({QStringLiteral("--report-rate"), QStringLiteral("500")});
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    QLabel* total = network->totalLabel();
+    QLabel* missed = network->missedBinsLabel();
+    EXPECT_EQ(total->text(), QStringLiteral("Total: 0"));
+    EXPECT_EQ(missed->text(), QStringLiteral("Missed Bins: 0"));
+
+    QString totalDuringRun, missedDuringRun;
+    float reportsDuringRun = 0;
+    playFor(1500, [&] {
+        totalDuringRun = total->text();
+        missedDuringRun = missed->text();
+        reportsDuringRun = suite->hopBinData.TotalReports;
+    });
+    ASSERT_TRUE(totalDuringRun.startsWith(QStringLiteral("Total: ")));
+    const auto shown = parseInteger(totalDuringRun.mid(7), 1, 100000000);
+    ASSERT_TRUE(shown.has_value()) << qPrintable(totalDuringRun);
+    EXPECT_LE(*shown, reportsDuringRun); // as the meter drew it, at most the count now
+    EXPECT_TRUE(missedDuringRun.startsWith(QStringLiteral("Missed Bins: ")));
+
+    QPushButton* clear = nullptr;
+    for (QPushButton* button : network->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("Clear Results"))
+            clear = button;
+    ASSERT_TRUE(clear);
+    QTest::mouseClick(clear, Qt::LeftButton);
+    EXPECT_EQ(total->text(), QStringLiteral("Total: 0"));
+    EXPECT_EQ(missed->text(), QStringLiteral("Missed Bins: 0"));
+
+    QTest::mouseClick(network->testOption(1), Qt::LeftButton);
+    ASSERT_TRUE(runEventsUntil([&] { return window->spectrumWindow() != nullptr; }));
+    EXPECT_FALSE(total->isVisible());
+    EXPECT_FALSE(missed->isVisible());
+    QTest::mouseClick(network->testOption(0), Qt::LeftButton);
+    ASSERT_TRUE(runEventsUntil([&] { return window->hopBinWindow() != nullptr; }));
+    EXPECT_TRUE(total->isVisible());
+    EXPECT_TRUE(missed->isVisible());
+}
+
+// Hand-edited values the suite cannot use read as their defaults: the buttons, the
+// spectrum and the port all agree on them, and the port opens.
+TEST_F(MainWindowOnEmulator, StoredValuesOutOfRangeReadAsTheirDefaults) {
+    // The stored parity has no letter: before, no port would open with it.
+    startSuite({}, "[Settings]\nParity=1\nReal%20Time%20Check=2\nPeak%20Check=-1\n"
+                   "Average%20Check=7\nNumber%20of%20Points=300\nPort=65536\n");
+    EXPECT_TRUE(suite->link.PortIsOpen);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(window->findChildren<QToolBar*>()[1]->actions()[i]->isChecked()) << i;
+    EXPECT_EQ(suite->settings.RealTimeCheck, 1);
+    EXPECT_EQ(suite->spectrumData.pointCount(), 50);
+    EXPECT_EQ(suite->link.portSettings.CommPort, 1);
+}
+
+// The spectrum's marker keys, pressed between sweeps, never leave a readout under
+// another: each line shows the readout of the markers where they are.
+TEST_F(MainWindowOnEmulator, MarkerKeysLeaveNoStaleReadoutOnTheSpectrum) {
+    startSuite({}, "[Settings]\nMeter%20Test=1\n");
+    SpectrumWindow* spectrum = window->spectrumWindow();
+    ASSERT_TRUE(spectrum);
+    Surface* picture = surfaces.spectrum;
+    ASSERT_TRUE(picture);
+    RecordingSurface recorded(picture->scaleWidth(), picture->scaleHeight());
+
+    QStringList stale;
+    bool keysPressed = false;
+    playFor(1500, [&] {
+        surfaces.spectrum = &recorded;
+        QTest::keyClick(spectrum, Qt::Key_F7); // repainted from a clear picture
+        const std::pair<Qt::Key, const char*> keys[] = {
+            {Qt::Key_Right, "Right"}, {Qt::Key_F4, "F4"},       {Qt::Key_Right, "Right"},
+            {Qt::Key_Right, "Right"}, {Qt::Key_F5, "F5"},       {Qt::Key_Left, "Left"},
+            {Qt::Key_F3, "F3"},       {Qt::Key_Right, "Right"}, {Qt::Key_F4, "F4"},
+            {Qt::Key_F3, "F3"},       {Qt::Key_F1, "F1"},       {Qt::Key_Left, "Left"},
+        };
+        for (const auto& [key, name] : keys) {
+            QTest::keyClick(spectrum, key);
+            for (const auto& [y, texts] : readoutsOnScreen(recorded, suite->settings))
+                if (texts.size() > 1)
+                    stale << QLatin1String(name) + QStringLiteral(": ") +
+                                 texts.join(QStringLiteral(" | "));
+        }
+        keysPressed = !recorded.ops().empty();
+        surfaces.spectrum = picture;
+    });
+    EXPECT_TRUE(keysPressed);
+    EXPECT_TRUE(stale.isEmpty()) << qPrintable(stale.join(u'\n'));
+}
+
+// Load File offers every file under "All Files", also one whose name has no dot;
+// the selector shows the file's name and, in its tool tip, where it is.
+TEST_F(MainWindowOnEmulator, AllFilesOffersNamesWithoutADot) {
+    startSuite();
+    const QString folder = suite->settings.ProgramDirectory + QStringLiteral("Recordings");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/field-run");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (int n = 0; n < 10; ++n)
+            file.write(encodeRecord(FileVar{0, 1000.0f + 100.0f * n, -70, -70}).data(), 16);
+    }
+
+    // The user picks "All Files", clicks the file and Open; a file that never shows
+    // up is given up after a while.
+    bool filterChosen = false, listed = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer user;
+    user.setInterval(20);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (clock.elapsed() > 5000) {
+            dialog->reject();
+            return;
+        }
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* files = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (!types || !files)
+            return;
+        if (!filterChosen) {
+            QTest::keyClick(types, Qt::Key_Down);
+            filterChosen = types->currentText() == QStringLiteral("All Files (*)");
+            return;
+        }
+        QAbstractItemModel* model = files->model();
+        const QModelIndex first = model->index(0, 0, files->rootIndex());
+        const QModelIndexList found =
+            first.isValid() ? model->match(first, Qt::DisplayRole, QStringLiteral("field-run"), 1,
+                                           Qt::MatchExactly)
+                            : QModelIndexList{};
+        if (found.isEmpty() || files->visualRect(found[0]).isEmpty())
+            return;
+        listed = true;
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                          files->visualRect(found[0]).center());
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+    });
+    user.start();
+    window->loadFileAction()->trigger();
+    user.stop();
+
+    EXPECT_TRUE(filterChosen);
+    EXPECT_TRUE(listed);
+    QComboBox* selector = window->sourceSelector();
+    ASSERT_EQ(selector->count(), 2);
+    EXPECT_EQ(selector->itemText(1), QStringLiteral("field-run"));
+    EXPECT_EQ(QFileInfo(selector->toolTip()).canonicalFilePath(),
+              QFileInfo(path).canonicalFilePath());
 }

@@ -1,5 +1,7 @@
 #include "app/settings.h"
 #include "app/settings_store.h"
+#include "link/link_status_display.h"
+#include "link/port_settings.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -427,6 +429,10 @@ TEST_F(SettingsStoreTest, EachTextIsAcceptedOnlyWithinItsKeysTypeAndRange) {
         {"TCP Address=radio-server.local", "radio-server.local"},
         {"COM3=/dev/pts/4", "/dev/pts/4"},
         {"COM16= /dev/ttyUSB0 ", "/dev/ttyUSB0"},
+        {"Port=15", "15"},
+        {"Number of Points=2", "2"},
+        {"Number of Points=256", "256"},
+        {"Average Check=0", "0"},
     };
     for (const auto& [entry, want] : accepted) {
         SCOPED_TRACE(entry);
@@ -446,11 +452,28 @@ TEST_F(SettingsStoreTest, EachTextIsAcceptedOnlyWithinItsKeysTypeAndRange) {
                 "Network Query=yes|Network Query=1.0|TCP Address=|TCP Address=   |"
                 "TCP Address=a\tb|TCP Address=10.0.0.1\nx|TCP Address=x\x7f|"
                 "COM3=dev/pts/4|COM3=COM3|COM3=|COM3=/dev/pts/\n4|COM3=/dev/\x01|"
-                "COM17=/dev/x|com1=/dev/x");
+                "COM17=/dev/x|com1=/dev/x|"
+                // COM1 to COM16 only; the radio's point index is one byte; buttons
+                // are pressed (1) or released (0).
+                "Port=16|Port=65536|Port=-1|Number of Points=1|Number of Points=257|"
+                "Number of Points=-5|Real Time Check=2|Peak Check=-1|Average Check=65537");
     for (const std::string& entry : refused) {
         SCOPED_TRACE(entry);
         expectSame(loadWith({entry}), Settings{});
     }
+}
+
+// What the suite does with hand-edited values outside the usable range: the port it
+// opens and names, and the line settings it opens with.
+TEST_F(SettingsStoreTest, OutOfRangePortAndParityGiveAPortThatOpensAndIsNamedAsOpened) {
+    Settings settings = loadWith(entries("Port=65536|Parity=1"));
+    settings.applyStartupConversions();
+    const PortSettings port = PortSettings::fromSettings(settings);
+    EXPECT_EQ(port.CommPort, 1);
+    EXPECT_TRUE(LinkStatusDisplay::communicationFailureText(settings).contains(
+        QStringLiteral("Hardware is COM1 and")));
+    // The stored parity has no letter: the line has no parity rather than none at all.
+    EXPECT_EQ(port.settingsString(), QStringLiteral("57600,n,8,1"));
 }
 
 TEST_F(SettingsStoreTest, HandEditedValuesOfOtherTypesGiveDefaults) {

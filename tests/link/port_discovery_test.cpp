@@ -1,18 +1,24 @@
 // COM numbers for this computer's serial devices: kept across runs, the lowest free
 // number for a new device, built-in ports on their natural numbers, sixteen at most.
 
+#include "app/settings.h"
 #include "link/port_discovery.h"
+#include "link/port_settings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 SerialDevice usb(int n, const char* description = "FT232R USB UART") {
     const QString name = QStringLiteral("ttyUSB%1").arg(n);
-    return {QStringLiteral("/dev/") + name, name, QString::fromLatin1(description)};
+    return {QStringLiteral("/dev/") + name, name, QString::fromLatin1(description), {}};
 }
 SerialDevice builtIn(int n) {
     const QString name = QStringLiteral("ttyS%1").arg(n);
-    return {QStringLiteral("/dev/") + name, name, QString()};
+    return {QStringLiteral("/dev/") + name, name, QString(), {}};
 }
 } // namespace
 
@@ -58,4 +64,82 @@ TEST(PortDiscovery, DevicesBeyondSixteenAreNotOffered) {
     EXPECT_EQ(moved.entries[0], QStringLiteral("FT232R USB UART ttyUSB0 (COM1)"));
     EXPECT_EQ(moved.entries[1], QStringLiteral("Serial Port ttyS0 (COM2)"));
     EXPECT_EQ(moved.devices[1], QStringLiteral("/dev/ttyS0"));
+}
+
+// Two USB adapters, known by the links the system names after each adapter, in a
+// folder of this test's own: the system may give their /dev/ttyUSBn names in
+// either order.
+class AdaptersById : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("dev")));
+        ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("by-id")));
+        for (const char* name : {"ttyUSB0", "ttyUSB1"}) {
+            QFile device(devicePath(name));
+            ASSERT_TRUE(device.open(QIODevice::WriteOnly));
+        }
+    }
+
+    QString devicePath(const char* name) const {
+        return root.filePath(QStringLiteral("dev/") + QLatin1String(name));
+    }
+    QString byIdFolder() const { return root.filePath(QStringLiteral("by-id")); }
+    QString idOf(const char* adapter) const {
+        return byIdFolder() + QStringLiteral("/usb-FTDI_FT232R_USB_UART_") +
+               QLatin1String(adapter) + QStringLiteral("-if00-port0");
+    }
+
+    // The system has found adapter A at `a` and B at `b` (its links say so); the
+    // devices come in the order the system lists them.
+    std::vector<SerialDevice> plugged(const char* a, const char* b) const {
+        QFile::remove(idOf("A"));
+        QFile::remove(idOf("B"));
+        EXPECT_TRUE(QFile::link(devicePath(a), idOf("A")));
+        EXPECT_TRUE(QFile::link(devicePath(b), idOf("B")));
+        std::vector<SerialDevice> devices;
+        for (const char* name : {"ttyUSB0", "ttyUSB1"})
+            devices.push_back(
+                {devicePath(name), QLatin1String(name), QStringLiteral("FT232R USB UART"), {}});
+        AddByIdNames(devices, byIdFolder());
+        return devices;
+    }
+
+    QTemporaryDir root;
+};
+
+TEST_F(AdaptersById, EachAdapterKeepsItsNumberWhicheverTheSystemFindsFirst) {
+    const PortList first = DiscoverSerialPorts(plugged("ttyUSB0", "ttyUSB1"), {});
+    EXPECT_EQ(first.devices[0], idOf("A"));
+    EXPECT_EQ(first.devices[1], idOf("B"));
+    EXPECT_EQ(first.entries[0], QStringLiteral("FT232R USB UART ttyUSB0 (COM1)"));
+
+    // Next day B is found first and gets ttyUSB0: the numbers stay with the adapters.
+    const PortList swapped = DiscoverSerialPorts(plugged("ttyUSB1", "ttyUSB0"), first.devices);
+    EXPECT_EQ(swapped.devices, first.devices);
+    EXPECT_EQ(swapped.entries[0], QStringLiteral("FT232R USB UART ttyUSB1 (COM1)"));
+    EXPECT_EQ(swapped.entries[1], QStringLiteral("FT232R USB UART ttyUSB0 (COM2)"));
+
+    // COM1 opens adapter A where the system has put it now.
+    Settings settings;
+    settings.ComPortDevices = swapped.devices;
+    EXPECT_EQ(comPortDevicePath(settings, 1), QFileInfo(devicePath("ttyUSB1")).canonicalFilePath());
+    EXPECT_EQ(comPortDevicePath(settings, 2), QFileInfo(devicePath("ttyUSB0")).canonicalFilePath());
+    // Unplugged, its link is gone: the stored name is tried as it is (and fails to open).
+    QFile::remove(idOf("A"));
+    EXPECT_EQ(comPortDevicePath(settings, 1), idOf("A"));
+}
+
+TEST_F(AdaptersById, NumbersStoredForKernelNamesKeepWorkingAndMoveToTheAdapter) {
+    std::array<QString, kComPorts> stored{};
+    stored[4] = devicePath("ttyUSB1"); // COM5, stored before adapters were known by id
+    const PortList list = DiscoverSerialPorts(plugged("ttyUSB0", "ttyUSB1"), stored);
+    EXPECT_EQ(list.entries[4], QStringLiteral("FT232R USB UART ttyUSB1 (COM5)"));
+    EXPECT_EQ(list.devices[4], idOf("B")); // from now on COM5 follows adapter B
+    EXPECT_EQ(list.devices[0], idOf("A"));
+
+    // A device without a link (a built-in port, a pseudo-terminal) keeps its path.
+    std::vector<SerialDevice> noLinks = plugged("ttyUSB0", "ttyUSB1");
+    AddByIdNames(noLinks, root.filePath(QStringLiteral("no-such-folder")));
+    EXPECT_TRUE(noLinks[0].byId.isEmpty());
+    EXPECT_EQ(DiscoverSerialPorts(noLinks, {}).devices[0], devicePath("ttyUSB0"));
 }

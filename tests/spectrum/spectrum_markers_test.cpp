@@ -6,6 +6,7 @@
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_display.h"
 #include "support/fakes.h"
+#include "support/readouts_on_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -199,8 +200,8 @@ TEST_F(SpectrumMarkersTest, MarkerDrawnOnTheTraceAndItsReadouts) {
     markers.PaintMarkers();
     EXPECT_EQ(linesIn(kPlotBack)[0].x1, 580);
     EXPECT_EQ(linesIn(kMarker1)[0].x1, 740);
-    EXPECT_EQ(markers.PreviousFrequencyReadout, "Frequency (MHz): 902.5");
     EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 903");
+    EXPECT_TRUE(markers.PreviousFrequencyReadout.isEmpty()); // nothing printed yet
 }
 
 TEST_F(SpectrumMarkersTest, DeltaReadouts) {
@@ -260,6 +261,49 @@ TEST_F(SpectrumMarkersTest, TextsEraseThenPrintInTheTopLeftCorner) {
         EXPECT_EQ(ops[i].text, expected[i].text) << i;
         EXPECT_EQ(ops[i].colour, expected[i].colour) << i;
     }
+}
+
+// Sweeps repaint texts then markers; the keys repaint in their own order. Whatever
+// the order, each readout line shows one text, that of the markers on the screen.
+TEST_F(SpectrumMarkersTest, KeysBetweenSweepsLeaveOneReadoutPerLine) {
+    const auto sweep = [this] {
+        markers.PaintSpectrumTexts();
+        markers.PaintMarkers();
+    };
+    setLevel(10, -60);
+    setLevel(30, -55);
+    sweep();
+    sweep();
+    const std::pair<int, const char*> keys[] = {
+        {SpectrumMarkers::Right, "Right"}, {SpectrumMarkers::F5, "F5"},
+        {SpectrumMarkers::Right, "Right"}, {SpectrumMarkers::F4, "F4"},
+        {SpectrumMarkers::F3, "F3"},       {SpectrumMarkers::F5, "F5"},
+        {SpectrumMarkers::Left, "Left"},   {SpectrumMarkers::F3, "F3"},
+        {SpectrumMarkers::F1, "F1"},       {SpectrumMarkers::Left, "Left"},
+    };
+    for (const auto& [key, name] : keys) {
+        markers.KeyDown(key);
+        for (const auto& [y, texts] : readoutsOnScreen(surface, settings))
+            EXPECT_LE(texts.size(), 1)
+                << name << " at y " << y << ": " << texts.join(QStringLiteral(" | ")).toStdString();
+        sweep();
+    }
+    // The last print shows the readouts of the markers where they are now.
+    markers.PaintMarkers();
+    markers.PaintSpectrumTexts();
+    const auto lines = readoutsOnScreen(surface, settings);
+    EXPECT_EQ(lines.at(settings.SpecAnTop + 250), QStringList{markers.FrequencyReadout});
+    EXPECT_EQ(lines.at(settings.SpecAnTop + 450), QStringList{markers.AmplitudeReadout});
+}
+
+// A key that moves a marker prints the readouts of its new place at once.
+TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
+    markers.KeyDown(SpectrumMarkers::Right);
+    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -90");
+    EXPECT_NE(surface.findText("Frequency (MHz): 903"), nullptr);
+    setLevel(20, -50);
+    markers.KeyDown(SpectrumMarkers::F1);
+    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -50");
 }
 
 TEST_F(SpectrumMarkersTest, KeysAreIgnoredWhileNoSweepRuns) {
