@@ -3,6 +3,7 @@
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "app/suite.h"
+#include "app/window_placement.h"
 #include "dialogs/about_box.h"
 #include "dialogs/colour_dialog.h"
 #include "dialogs/connection_dialog.h"
@@ -12,6 +13,7 @@
 #include "network/network_window.h"
 #include "spectrum/spectrum_window.h"
 #include "ui/message_boxes.h"
+#include "ui/suite_icon.h"
 #include "ui/transport_icons.h"
 #include "ui/window_surfaces.h"
 
@@ -56,6 +58,7 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
       statusText_(statusText), acquisition_(suite, *this), qtDialogs_(this),
       recording_(suite, *this, acquisition_, qtDialogs_) {
     setWindowTitle(QStringLiteral("Veltrane Diagnostics Suite"));
+    setWindowIcon(suiteIcon());
     mdi_ = new QMdiArea(this);
     mdi_->setBackground(palette().dark());
     setCentralWidget(mdi_);
@@ -93,11 +96,52 @@ MainWindow::MainWindow(Suite& suite, SettingsStore& store, WindowSurfaces& surfa
     positionTimer_.setSingleShot(true);
     positionTimer_.setInterval(40);
     connect(&positionTimer_, &QTimer::timeout, this, &MainWindow::refreshPosition);
-    // Most of the screen: the analyzers want room.
-    const QRect screen = QGuiApplication::primaryScreen()
-                             ? QGuiApplication::primaryScreen()->availableGeometry()
-                             : QRect(0, 0, 1280, 800);
-    resize(std::max(1000, screen.width() * 9 / 10), std::max(680, screen.height() * 9 / 10));
+    placeOnScreen();
+}
+
+void MainWindow::placeOnScreen() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    if (const auto place = ReadWindowPlace(store_)) {
+        if (const auto fitted = FitStoredGeometry(place->geometry, areas)) {
+            setGeometry(*fitted);
+            if (place->maximized)
+                setWindowState(windowState() | Qt::WindowMaximized);
+            return;
+        }
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    setGeometry(DefaultGeometry(primary ? primary->availableGeometry() : QRect(0, 0, 1280, 800),
+                                QMargins()));
+}
+
+void MainWindow::keepOnScreen() {
+    // The frame that the window manager adds is known only once the window shows.
+    const QScreen* shownOn = screen();
+    if (!shownOn || isMaximized() || isFullScreen())
+        return;
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QRect fitted = FitInto(inner, frame, shownOn->availableGeometry());
+    if (fitted != inner)
+        setGeometry(fitted);
+}
+
+void MainWindow::arrangeToolBars() {
+    // The three tool bars share one row while they fit; in a narrow window the
+    // position bar moves to a row of its own rather than hiding controls.
+    const int wanted = toolbar1_->sizeHint().width() + toolbar2_->sizeHint().width() +
+                       toolbar3_->sizeHint().width();
+    const bool ownRow = wanted > width();
+    if (ownRow == (toolBarBreak(toolbar3_)))
+        return;
+    if (ownRow)
+        insertToolBarBreak(toolbar3_);
+    else
+        removeToolBarBreak(toolbar3_);
 }
 
 MainWindow::~MainWindow() {
@@ -178,7 +222,8 @@ void MainWindow::buildToolBars() {
                 [this, i](bool pressed) { onDisplayToggle(i, pressed); });
     }
 
-    auto* position = addToolBar(QStringLiteral("Position"));
+    toolbar3_ = addToolBar(QStringLiteral("Position"));
+    auto* position = toolbar3_;
     position->setMovable(false);
     slider1_ = new QSlider(Qt::Horizontal, this);
     slider1_->setMinimumWidth(160);
@@ -285,6 +330,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     // may never come: run the activation sequence once after the first show.
     if (!MainWindowActivated)
         QTimer::singleShot(0, this, [this] {
+            keepOnScreen();
             if (!MainWindowActivated)
                 Form_Activate();
             // The stored port did not open: the user chooses another one.
@@ -332,6 +378,7 @@ void MainWindow::Form_Activate() {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    arrangeToolBars();
     TileChildWindows();
 }
 
@@ -541,15 +588,28 @@ void MainWindow::TileChildWindows() {
     input.spectrumSelected = network->selectedTest() == 1;
     const ChildPlacement placement = ::TileChildWindows(input);
 
+    // A window whose controls need more room than its share (a small screen, large
+    // fonts) keeps that room but stays within the visible area: the network window
+    // moves left, and the analyzer gives way to it.
+    const QRect visible(QPoint(0, 0), client);
     networkSub_->showNormal();
-    networkSub_->setGeometry(toPixels(placement.network, dpiX, dpiY));
+    // (The sub-window's own least size leaves out part of its contents'.)
+    const QWidget* contents = networkSub_->widget();
+    networkSub_->setMinimumSize(networkSub_->size() - contents->size() +
+                                contents->minimumSizeHint());
+    QRect networkPlace = toPixels(placement.network, dpiX, dpiY);
+    networkPlace.setSize(networkPlace.size().expandedTo(networkSub_->minimumSize()));
+    networkSub_->setGeometry(FitInto(networkPlace, QMargins(), visible));
+    QRect analyzer = placement.analyzer ? toPixels(*placement.analyzer, dpiX, dpiY) : QRect();
+    if (analyzer.right() >= networkSub_->x())
+        analyzer.setRight(networkSub_->x() - 1);
     if (placement.analyzer && input.spectrumSelected && spectrumWindow()) {
         spectrumSub_->showNormal();
-        spectrumSub_->setGeometry(toPixels(*placement.analyzer, dpiX, dpiY));
+        spectrumSub_->setGeometry(analyzer);
     }
     if (placement.analyzer && input.binAnalyzerSelected && hopBinWindow()) {
         hopBinSub_->showNormal();
-        hopBinSub_->setGeometry(toPixels(*placement.analyzer, dpiX, dpiY));
+        hopBinSub_->setGeometry(analyzer);
     }
 }
 
@@ -597,6 +657,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (pingSub_ && pingSub_->isVisible())
         pingSub_->close();
     SaveSettings(suite_.settings, store_);
+    WriteWindowPlace(store_, {isMaximized() ? normalGeometry() : geometry(), isMaximized()});
     suite_.link.CloseAtShutdown();
     event->accept();
 }

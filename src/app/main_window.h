@@ -108,6 +108,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Opens where the window was last time if that is still on a screen, else on
+    // most of the primary screen; always within the screen's available area.
+    void placeOnScreen();
+    void keepOnScreen();
+    void arrangeToolBars();
     void buildMenus();
     void buildToolBars();
     void openHopBinWindow();
@@ -149,6 +154,7 @@ private:
     QPointer<AboutBox> aboutBox_;
     QToolBar* toolbar1_ = nullptr;
     QToolBar* toolbar2_ = nullptr;
+    QToolBar* toolbar3_ = nullptr; // the position slider and counter
     QAction* play_ = nullptr;
     QAction* stop_ = nullptr;
     QAction* record_ = nullptr;

@@ -6,6 +6,7 @@
 #include "hopbin/hop_bin_data.h"
 #include "hopbin/hop_bin_geometry.h"
 #include "link/link_status_display.h"
+#include "ui/readable_colour.h"
 #include "ui/surface.h"
 
 #include <algorithm>
@@ -51,7 +52,9 @@ void HopBinDisplay::PaintHopBinDisplay(bool clear) {
     const double H = SH - (BT + BB);
     const double Y0 = ST + SH - BB;
     const Colour background = surface->backColor();
-    const Colour labelColour = settings_.LabelColor;
+    // The labels lie on the window's own colour, which may be dark.
+    const Colour labelColour =
+        readable::textColour(settings_.LabelColor, background, surface->foreColor());
     const Colour gridColour = settings_.GridColor;
     auto levelY = [&](double level) { return chartLevelY(level, A, BT, H); };
 

@@ -16,9 +16,10 @@ HopBinWindow::HopBinWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture_);
     // Outside the chart the window shows the desktop's window colour, on which the
-    // labels ("Label Color", black by default) are read; the chart itself is
-    // filled with "Background Color".
-    picture_->surface().setBackColor(ImageSurface::fromQColor(palette().color(QPalette::Window)));
+    // labels are read: in "Label Color" (black by default), or in the desktop's
+    // text colour where that would not stand out (a dark theme). The chart itself
+    // is filled with "Background Color".
+    picture_->useWindowColours();
     surfaces_.hopBin = &picture_->surface();
     connect(picture_, &SurfaceWidget::resized, this, &HopBinWindow::Form_Resize);
 

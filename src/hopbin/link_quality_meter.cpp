@@ -3,6 +3,7 @@
 #include "app/number_text.h"
 #include "app/settings.h"
 #include "hopbin/hop_bin_data.h"
+#include "ui/readable_colour.h"
 #include "ui/surface.h"
 
 #include <QGuiApplication>
@@ -67,13 +68,40 @@ int needleWidth(double width) {
     return static_cast<int>(roundHalfEven(width / 800 + 1));
 }
 
+double captionTop(double height) {
+    return height / 2 + height / 12;
+}
+
+double textPoints(Surface& surface, const QString& title, const QStringList& lines) {
+    const double W = surface.scaleWidth();
+    const double H = surface.scaleHeight();
+    // The title and three caption rows take 4.5 text heights below captionTop.
+    auto fits = [&](double points) {
+        surface.setFont(QStringLiteral("Arial"), points, true);
+        if (surface.textWidth(title) > W)
+            return false;
+        surface.setFont(QStringLiteral("Arial"), points, false);
+        for (const QString& line : lines)
+            if (surface.textWidth(line) > W)
+                return false;
+        return captionTop(H) + 4.5 * surface.textHeight(lines.value(0)) <= H;
+    };
+    double points = kTextPoints;
+    while (points > kMinimumTextPoints && !fits(points))
+        points -= 0.5;
+    return points;
+}
+
 Colour buttonFaceColour() {
     // Without a desktop session (a console run) the classic light grey.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return 0xF0F0F0;
     const QColor face = QGuiApplication::palette().color(QPalette::Active, QPalette::Button);
-    return static_cast<Colour>(face.red()) | static_cast<Colour>(face.green()) << 8 |
-           static_cast<Colour>(face.blue()) << 16;
+    const Colour colour = static_cast<Colour>(face.red()) | static_cast<Colour>(face.green()) << 8 |
+                          static_cast<Colour>(face.blue()) << 16;
+    // The dial is printed in black: a dark theme's buttons would darken its face
+    // under the captions, so it keeps the classic grey there.
+    return readable::contrast(colour, 0x000000) >= readable::kMinimumContrast ? colour : 0xF0F0F0;
 }
 
 } // namespace meter
@@ -174,8 +202,17 @@ void LinkQualityMeter::DrawMeter(int index, float& value, const QString& title,
     surface->setFillStyle(Surface::FillStyle::Transparent);
     surface->drawCircle(cx, cy, R, fore);
 
+    // Everything printed stays inside the picture: the texts shrink with a small
+    // dial, and a text that would still run over the edge is left out.
+    const double points = meter::textPoints(*surface, MeterTitle, {line1, line2, line3});
+    auto printInside = [&](double x, double y, const QString& text) {
+        if (x >= 0 && y >= 0 && x + surface->textWidth(text) <= W &&
+            y + surface->textHeight(text) <= H)
+            surface->printText(x, y, text, fore);
+    };
+
     // Scale points at both ends and at the two zone boundaries.
-    surface->setFont(QStringLiteral("Arial"), 9, false);
+    surface->setFont(QStringLiteral("Arial"), points, false);
     for (int k = 0; k < 4; ++k) {
         const meter::Point outer = meter::tickOuter(R, k);
         const meter::Point inner = meter::tickInner(R, W, k);
@@ -183,18 +220,18 @@ void LinkQualityMeter::DrawMeter(int index, float& value, const QString& title,
         const QString label = shortestText(MeterScale[static_cast<std::size_t>(k)]);
         const meter::Point at = meter::tickLabelPosition(inner, k, surface->textWidth(label),
                                                          surface->textHeight(label));
-        surface->printText(at.x, at.y, label, fore);
+        printInside(at.x, at.y, label);
     }
 
     // Captions, each centred under the dial.
     const double h = surface->textHeight(line1);
-    const double top = H / 2 + H / 12;
+    const double top = meter::captionTop(H);
     auto printCentred = [&](const QString& text, double y) {
-        surface->printText(W / 2 - surface->textWidth(text) / 2, y, text, fore);
+        printInside(W / 2 - surface->textWidth(text) / 2, y, text);
     };
-    surface->setFont(QStringLiteral("Arial"), 9, true);
+    surface->setFont(QStringLiteral("Arial"), points, true);
     printCentred(MeterTitle, top);
-    surface->setFont(QStringLiteral("Arial"), 9, false);
+    surface->setFont(QStringLiteral("Arial"), points, false);
     if (!line3.isEmpty())
         printCentred(line3, top + 1.5 * h);
     printCentred(line1, top + 2.5 * h);

@@ -3,11 +3,13 @@
 #include "app/settings.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 
 struct HopBinData;
 class AnalyzerSurfaces;
+class Surface;
 
 // The figures of the last spectrum sweep that the meter shows on the spectrum test
 // (supplied by the spectrum analyzer).
@@ -77,9 +79,17 @@ Point tickOuter(double radius, int k);
 Point tickInner(double radius, double width, int k);
 // Top-left corner of the label of scale point k next to the inner end of its tick.
 Point tickLabelPosition(Point inner, int k, double textWidth, double textHeight);
+// Top of the caption block under the hub: H / 2 + H / 12.
+double captionTop(double height);
+// The size of the dial's texts: 9 pt, and less on a picture too small for the
+// title and the three caption rows at that size, down to a size still readable.
+inline constexpr double kTextPoints = 9;
+inline constexpr double kMinimumTextPoints = 6;
+double textPoints(Surface& surface, const QString& title, const QStringList& lines);
 // Line width of the needle in pixels: W / 800 + 1, rounded.
 int needleWidth(double width);
-// Colour of button faces on this desktop (the dial's face lines).
+// Colour of button faces on this desktop (the dial's face lines); light grey where
+// the desktop's buttons are too dark to carry the dial's black print.
 Colour buttonFaceColour();
 
 } // namespace meter

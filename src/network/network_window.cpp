@@ -2,6 +2,7 @@
 
 #include "app/number_text.h"
 #include "app/suite.h"
+#include "network/button_row.h"
 #include "network/query_grid.h"
 #include "network/retries_box.h"
 #include "ui/message_boxes.h"
@@ -52,7 +53,7 @@ const GridColumn kGridColumns[] = {
 NetworkWindow::NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
     : QWidget(parent), suite_(suite), surfaces_(surfaces), hooks_(std::move(hooks)) {
     setWindowTitle(QStringLiteral("Network Query"));
-    setMinimumSize(300, 400);
+    // No fixed least size: the layout's own keeps every control whole.
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildQueryFrame(), 1);
     layout->addWidget(buildLinkTestFrame(), 1);
@@ -103,15 +104,13 @@ QWidget* NetworkWindow::buildQueryFrame() {
     runQuery_->setToolTip(QStringLiteral("List the radios that the attached radio hears"));
     stopQuery_->setToolTip(QStringLiteral("End the query and return the radio to normal mode"));
 
-    auto* buttons = new QHBoxLayout();
-    buttons->addWidget(saveQuery);
-    buttons->addWidget(loadQuery);
-    buttons->addStretch(1);
-    buttons->addWidget(stopQuery_);
-    buttons->addWidget(runQuery_);
+    // Save and Load at the left, Stop and Run at the right, 100 twips apart; in a
+    // narrow window Stop and Run move to a second row.
+    auto* buttons =
+        new ButtonRow({saveQuery, loadQuery}, {stopQuery_, runQuery_}, pixels(this, 100), frame);
     auto* layout = new QVBoxLayout(frame);
     layout->addWidget(grid_, 1);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     return frame;
 }
 
@@ -141,6 +140,8 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     const char* const testNames[] = {"Bin Analyzer", "Spectrum"};
     for (int i = 0; i < 2; ++i) {
         testOptions_[i] = new QRadioButton(QString::fromLatin1(testNames[i]), testBox);
+        testOptions_[i]->setSizePolicy(QSizePolicy::Preferred,
+                                       QSizePolicy::Fixed); // never squeezed
         testGroup->addButton(testOptions_[i], i);
         testLayout->addWidget(testOptions_[i]);
         connect(testOptions_[i], &QRadioButton::clicked, this,
@@ -155,6 +156,8 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     const char* const meterNames[] = {"Average RSSI", "Percent Good"};
     for (int i = 0; i < 2; ++i) {
         meterOptions_[i] = new QRadioButton(QString::fromLatin1(meterNames[i]), frame3);
+        meterOptions_[i]->setSizePolicy(QSizePolicy::Preferred,
+                                        QSizePolicy::Fixed); // never squeezed
         meterGroup->addButton(meterOptions_[i], i);
         meterLayout->addWidget(meterOptions_[i]);
         connect(meterOptions_[i], &QRadioButton::clicked, this,
@@ -174,15 +177,20 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     clearButton_ = new QPushButton(QStringLiteral("Clear Results"), frame);
     connect(clearButton_, &QPushButton::clicked, this, &NetworkWindow::Button_ClearLinkTest_Click);
 
+    // Three columns: the meter, the test and meter options between it and the
+    // right column (placed from the meter's bottom edge upward), and the right
+    // column with the selector, the retries and Clear Results.
+    auto* options = new QVBoxLayout();
+    options->addStretch(1);
+    options->addWidget(testBox);
+    options->addWidget(frame3);
+
     auto* right = new QVBoxLayout();
-    right->addWidget(testBox);
-    right->addWidget(frame3);
-    right->addStretch(1);
     right->addWidget(new QLabel(QStringLiteral("Select a Radio to Test:"), frame));
     right->addWidget(combo1_);
     right->addWidget(new QLabel(QStringLiteral("Number of Retries:"), frame));
     right->addWidget(text1_);
-    right->addSpacing(pixels(this, 200));
+    right->addStretch(1);
     right->addWidget(clearButton_);
 
     auto* layout = new QGridLayout(frame);
@@ -192,7 +200,8 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
     totals->addStretch(1);
     totals->addWidget(missedBins_);
     layout->addLayout(totals, 1, 0);
-    layout->addLayout(right, 0, 1, 2, 1);
+    layout->addLayout(options, 0, 1, 2, 1);
+    layout->addLayout(right, 0, 2, 2, 1);
     layout->setColumnStretch(0, 1);
     return frame;
 }

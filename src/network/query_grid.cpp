@@ -1,5 +1,6 @@
 #include "network/query_grid.h"
 
+#include "network/column_fit.h"
 #include "ui/typed_key.h"
 
 #include <QHeaderView>
@@ -37,12 +38,9 @@ QueryGrid::QueryGrid(QWidget* parent) : QTableWidget(1, kColumns - 1, parent) {
 
 void QueryGrid::setColumnLayout(const QStringList& headers, const QList<int>& widths,
                                 const QList<Qt::Alignment>& alignments) {
-    verticalHeader()->setFixedWidth(widths.value(0));
-    for (int c = 1; c < kColumns; ++c) {
-        auto* header = new QTableWidgetItem(headers.value(c));
-        setHorizontalHeaderItem(tableColumn(c), header);
-        setColumnWidth(tableColumn(c), widths.value(c));
-    }
+    minimumWidths_ = widths;
+    for (int c = 1; c < kColumns; ++c)
+        setHorizontalHeaderItem(tableColumn(c), new QTableWidgetItem(headers.value(c)));
     alignments_ = alignments;
     for (int row = 0; row < rowCount(); ++row) // the cells made before the layout was known
         for (int c = 1; c < kColumns; ++c)
@@ -50,6 +48,28 @@ void QueryGrid::setColumnLayout(const QStringList& headers, const QList<int>& wi
                 cell->setTextAlignment(alignments_.value(c, Qt::AlignCenter));
     horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
     horizontalHeader()->setFixedHeight(horizontalHeader()->sizeHint().height() * 2);
+    for (int c = 0; c < kColumns; ++c)
+        fitColumn(c);
+}
+
+void QueryGrid::fitColumn(int column) {
+    // Every column shows its header and its widest cell whole, in whatever font
+    // the desktop uses; the widths of the layout are the least it gets.
+    if (column == 0) {
+        verticalHeader()->setFixedWidth(
+            std::max(minimumWidths_.value(0), verticalHeader()->sizeHint().width()));
+        return;
+    }
+    const int t = tableColumn(column);
+    const QTableWidgetItem* header = horizontalHeaderItem(t);
+    int width =
+        std::max(minimumWidths_.value(column),
+                 twoLineHeaderWidth(*horizontalHeader(), header ? header->text() : QString()));
+    for (int row = 0; row < rowCount(); ++row)
+        if (item(row, t))
+            width = std::max(width, sizeHintForIndex(model()->index(row, t)).width());
+    if (columnWidth(t) != width)
+        setColumnWidth(t, width);
 }
 
 void QueryGrid::clearResults() {
@@ -79,6 +99,7 @@ void QueryGrid::setCell(int row, int column, const QString& text) {
         return;
     if (column == 0) {
         setVerticalHeaderItem(row - 1, new QTableWidgetItem(text));
+        fitColumn(0);
         return;
     }
     QTableWidgetItem* item = this->item(row - 1, tableColumn(column));
@@ -88,6 +109,7 @@ void QueryGrid::setCell(int row, int column, const QString& text) {
         setItem(row - 1, tableColumn(column), item);
     }
     item->setText(text);
+    fitColumn(column);
 }
 
 void QueryGrid::scrollToFirstColumn() {

@@ -22,7 +22,7 @@ public:
 
     explicit QueryGrid(QWidget* parent = nullptr);
 
-    // Header texts, widths in pixels and alignments of the six columns.
+    // Header texts, least widths in pixels and alignments of the six columns.
     void setColumnLayout(const QStringList& headers, const QList<int>& widths,
                          const QList<Qt::Alignment>& alignments);
 
@@ -52,6 +52,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitColumn(int column);
     void openEditor(const QString& typed);
     void placeEditor();
     // Puts the editor's text into the Description cell of the edited row; with
@@ -60,6 +61,7 @@ private:
 
     QLineEdit* editor_;
     QList<Qt::Alignment> alignments_;
+    QList<int> minimumWidths_;
     int editedRow_ = -1;               // table row of the open editor
     bool caretAtStart_ = false;        // the caret was at the start when Left was pressed
     bool programMove_ = false;         // the program, not the user, moves the current cell

@@ -6,6 +6,7 @@
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_geometry.h"
 #include "spectrum/spectrum_markers.h"
+#include "ui/readable_colour.h"
 #include "ui/surface.h"
 
 #include <algorithm>
@@ -120,7 +121,9 @@ void SpectrumDisplay::PaintSpectrumWindow(bool clear) {
     const double T = settings_.SpecAnTop;
     const double B = settings_.SpecAnBottom;
     const int G = settings_.NumberOfGradiants;
-    const Colour labelColour = settings_.LabelColor;
+    // The labels lie on the window's own colour, which may be dark.
+    const Colour labelColour =
+        readable::textColour(settings_.LabelColor, surface->backColor(), surface->foreColor());
 
     // The window's own background outside the plot, then the plot's.
     if (clear)

@@ -21,9 +21,10 @@ SpectrumWindow::SpectrumWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hoo
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture_);
     // Outside the plot the window shows the desktop's window colour, on which the
-    // scale labels and the key legend ("Label Color", black by default) are read;
-    // the plot itself is filled with "Background Color".
-    picture_->surface().setBackColor(ImageSurface::fromQColor(palette().color(QPalette::Window)));
+    // scale labels and the key legend are read: in "Label Color" (black by
+    // default), or in the desktop's text colour where that would not stand out (a
+    // dark theme). The plot itself is filled with "Background Color".
+    picture_->useWindowColours();
     surfaces_.spectrum = &picture_->surface();
     connect(picture_, &SurfaceWidget::resized, this, &SpectrumWindow::Form_Resize);
 

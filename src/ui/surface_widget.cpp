@@ -35,3 +35,22 @@ void SurfaceWidget::resizeEvent(QResizeEvent* event) {
     surface_.resizePixels(width(), height());
     emit resized();
 }
+
+void SurfaceWidget::useWindowColours() {
+    windowColours_ = true;
+    applyWindowColours();
+}
+
+void SurfaceWidget::applyWindowColours() {
+    surface_.setBackColor(ImageSurface::fromQColor(palette().color(QPalette::Window)));
+    surface_.setForeColor(ImageSurface::fromQColor(palette().color(QPalette::WindowText)));
+}
+
+void SurfaceWidget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (windowColours_ && event->type() == QEvent::PaletteChange) {
+        applyWindowColours();
+        surface_.resizePixels(width(), height()); // cleared in the new background
+        emit resized();
+    }
+}

@@ -15,6 +15,11 @@ class SurfaceWidget : public QWidget {
 public:
     explicit SurfaceWidget(QWidget* parent = nullptr);
 
+    // The picture's background and text colours are the window's own (the palette's
+    // Window and WindowText), now and whenever the desktop changes its palette, for
+    // example to a dark theme; a change clears the picture and announces resized().
+    void useWindowColours();
+
     ImageSurface& surface() { return surface_; }
     const ImageSurface& surface() const { return surface_; }
 
@@ -24,8 +29,12 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void applyWindowColours();
+
     ImageSurface surface_;
     QTimer refresh_;
+    bool windowColours_ = false;
 };

@@ -5,6 +5,7 @@
 #include "hopbin/hop_bin_data.h"
 #include "link/link_status_display.h"
 #include "support/fakes.h"
+#include "ui/readable_colour.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,8 @@ namespace {
 
 using Op = RecordingSurface::Op;
 
-constexpr Colour kWindowBack = 0x202020;
+// The light grey of a light desktop theme.
+constexpr Colour kWindowBack = 0xF0F0F0;
 constexpr Colour kCyan = 0xFFFF00;
 constexpr Colour kWhite = 0xFFFFFF;
 
@@ -388,4 +390,25 @@ TEST_F(HopBinDisplayTest, TheLegendListsTheGradeColoursOfBothSides) {
     // Peak and average swatches line up after the wider "Average - ".
     EXPECT_DOUBLE_EQ(swatches[6].x1, 2250 + 4500 + 800);
     EXPECT_DOUBLE_EQ(swatches[7].x1, swatches[6].x1);
+}
+
+TEST_F(HopBinDisplayTest, OnADarkDesktopThemeEveryLabelStandsOutFromTheWindow) {
+    // A dark theme: a dark grey window with white text. "Label Color" is black.
+    constexpr Colour kDarkWindow = 0x353535;
+    surface.setBackColor(kDarkWindow);
+    surface.setForeColor(kWhite);
+    settings.LabelColor = 0x000000;
+    data.HighestBin = 49;
+    display.PaintHopBinDisplay(true);
+    const auto texts = opsOf(Op::Kind::Text);
+    ASSERT_FALSE(texts.empty());
+    for (const Op& text : texts)
+        EXPECT_GE(readable::contrast(text.colour, kDarkWindow), readable::kMinimumContrast)
+            << text.text.toStdString();
+
+    // A label colour that reads well on the window stays the user's.
+    settings.LabelColor = 0x00FFFF; // yellow
+    surface.reset();
+    display.PaintHopBinDisplay(true);
+    EXPECT_EQ(textsStartingWith(QStringLiteral("RSSI at Remote")).front().colour, 0x00FFFFu);
 }

@@ -3,7 +3,9 @@
 #include "app/settings.h"
 #include "hopbin/hop_bin_data.h"
 #include "support/fakes.h"
+#include "ui/image_surface.h"
 
+#include <QRectF>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -418,4 +420,87 @@ TEST_F(LinkQualityMeterTest, AClosedMeterWindowStillYieldsTheDialPosition) {
     meter.DrawMeter(0, value, QString(), QString(), QString(), QString());
     EXPECT_NEAR(value, 88.9, 0.05);
     EXPECT_TRUE(surface.ops().empty());
+}
+
+namespace {
+
+// Records the drawing like RecordingSurface, but measures texts in the platform's
+// real fonts, as the meter window does.
+class PlatformFontRecordingSurface : public RecordingSurface {
+public:
+    PlatformFontRecordingSurface(double width, double height) : RecordingSurface(width, height) {}
+    void setFont(const QString& name, double points, bool underline) override {
+        RecordingSurface::setFont(name, points, underline);
+        fonts_.setFont(name, points, underline);
+    }
+    double textWidth(const QString& text) const override { return fonts_.textWidth(text); }
+    double textHeight(const QString& text) const override { return fonts_.textHeight(text); }
+
+    // The box a printed text covers, measured in the font it was printed in.
+    QRectF textBox(const Op& op) {
+        fonts_.setFont(op.fontName, op.fontPoints, op.underline);
+        return {op.x1, op.y1, fonts_.textWidth(op.text), fonts_.textHeight(op.text)};
+    }
+
+private:
+    ImageSurface fonts_{96};
+};
+
+// Draws the meter with its longest texts at a picture of `side` twips square.
+std::vector<QRectF> textBoxesAt(double side, std::vector<QString>* texts = nullptr) {
+    Settings settings;
+    HopBinData data;
+    PlatformFontRecordingSurface surface(side, side);
+    struct OneMeter : AnalyzerSurfaces {
+        Surface* picture = nullptr;
+        Surface* hopBinSurface() override { return nullptr; }
+        Surface* spectrumSurface() override { return nullptr; }
+        Surface* meterSurface() override { return picture; }
+    } surfaces;
+    surfaces.picture = &surface;
+    LinkQualityMeter meter(settings, data, surfaces);
+    meter.MeterTitle = QStringLiteral("Percentage Good");
+    meter.MeterScale = {-110, -95.5, -80.5, -40};
+    float value = -70;
+    meter.DrawMeter(0, value, QStringLiteral("Hop Bin Analyzer"),
+                    QStringLiteral("Missed Bins: 1234567"), QStringLiteral("Total: 123456789"),
+                    QStringLiteral("Percentage Good: 100.0%"));
+    std::vector<QRectF> boxes;
+    for (const RecordingSurface::Op& op : surface.opsOf(RecordingSurface::Op::Kind::Text)) {
+        boxes.push_back(surface.textBox(op));
+        if (texts)
+            texts->push_back(op.text);
+    }
+    return boxes;
+}
+
+} // namespace
+
+TEST(MeterTexts, StayInsideThePictureAtEverySizeAndShrinkDownToAReadableSize) {
+    // From the smallest meter the window lays out (120 px) to a large one; in twips
+    // at 96 dpi (15 twips a pixel).
+    for (const int pixels : {120, 140, 160, 200, 260, 400, 700}) {
+        const double side = pixels * 15.0;
+        std::vector<QString> texts;
+        const std::vector<QRectF> boxes = textBoxesAt(side, &texts);
+        // The four scale labels, the title and the three caption rows.
+        EXPECT_EQ(boxes.size(), 8u) << pixels << " px";
+        const QRectF picture(0, 0, side, side);
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            EXPECT_TRUE(picture.contains(boxes[i]))
+                << texts[i].toStdString() << " at " << pixels << " px: " << boxes[i].x() << ","
+                << boxes[i].y() << " " << boxes[i].width() << "x" << boxes[i].height();
+    }
+}
+
+TEST(MeterTexts, AreNinePointsOnALargeDialAndNeverBelowSixOnASmallOne) {
+    RecordingSurface large(3000, 3000), small(1800, 1800), tiny(600, 600);
+    const QStringList lines = {QStringLiteral("Missed Bins: 12"), QStringLiteral("Total: 200"),
+                               QStringLiteral("Average RSSI: -80.5 dBm")};
+    EXPECT_DOUBLE_EQ(meter::textPoints(large, QStringLiteral("Percentage Good"), lines), 9);
+    const double smallPoints = meter::textPoints(small, QStringLiteral("Percentage Good"), lines);
+    EXPECT_LT(smallPoints, 9);
+    EXPECT_GE(smallPoints, meter::kMinimumTextPoints);
+    EXPECT_DOUBLE_EQ(meter::textPoints(tiny, QStringLiteral("Percentage Good"), lines),
+                     meter::kMinimumTextPoints);
 }

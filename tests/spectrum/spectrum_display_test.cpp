@@ -13,7 +13,8 @@ namespace {
 
 using Op = RecordingSurface::Op;
 
-constexpr Colour kWindowBack = 0x202020;
+// The light grey of a light desktop theme.
+constexpr Colour kWindowBack = 0xF0F0F0;
 constexpr Colour kPlotBack = 0x010101;
 constexpr Colour kGrid = 0x804000;
 constexpr Colour kLabel = 0x000002;

@@ -1,0 +1,242 @@
+// The suite on small and high-resolution screens: the main window opens within the
+// screen's available area, and every window and control in it is whole and on
+// the screen. Each screen is its own child process of this test program, since
+// the screen and the scale factor are fixed when the application starts.
+
+#include "app/main_window.h"
+#include "app/window_placement.h"
+#include "network/network_window.h"
+#include "support/main_window_fixture.h"
+#include "ui/image_surface.h"
+#include "ui/suite_icon.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPalette>
+#include <QProcess>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+constexpr char kChildVariable[] = "VELTRANE_SCREEN_FIT_CHILD";
+
+QRect globalRect(const QWidget* widget) {
+    return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+}
+
+QString describe(const QWidget* widget) {
+    QString text = QString::fromLatin1(widget->metaObject()->className());
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        text += QStringLiteral(" \"") + button->text() + QLatin1Char('"');
+    else if (const auto* label = qobject_cast<const QLabel*>(widget))
+        text += QStringLiteral(" \"") + label->text() + QLatin1Char('"');
+    const QRect r = globalRect(widget);
+    return text +
+           QStringLiteral(" at %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The main window on this screen: inside the available area; every widget shown
+// inside it; every widget of a child window inside the visible part of the MDI
+// area; every button and label as large as its caption; no tool bar control
+// pushed out of sight.
+void expectFits(MainWindow& window) {
+    const QRect available = window.screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(window.frameGeometry()))
+        << "main window " << window.frameGeometry().width() << "x"
+        << window.frameGeometry().height() << " on " << available.width() << "x"
+        << available.height();
+    const auto* mdi = window.findChild<QMdiArea*>();
+    ASSERT_TRUE(mdi);
+    const QRect visibleArea = globalRect(mdi->viewport());
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->isWindow())
+            continue;
+        const QRect r = globalRect(widget);
+        EXPECT_TRUE(available.contains(r)) << describe(widget).toStdString();
+        if (mdi->viewport()->isAncestorOf(widget)) {
+            EXPECT_TRUE(visibleArea.contains(r)) << describe(widget).toStdString();
+        }
+        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget)) {
+            EXPECT_LE(widget->sizeHint().width(), widget->width())
+                << describe(widget).toStdString();
+            EXPECT_LE(widget->sizeHint().height(), widget->height())
+                << describe(widget).toStdString();
+        }
+    }
+    for (QToolBar* bar : window.findChildren<QToolBar*>())
+        for (QAction* action : bar->actions())
+            if (!action->isSeparator()) {
+                EXPECT_TRUE(bar->widgetForAction(action)->isVisible())
+                    << bar->windowTitle().toStdString() << ": " << action->text().toStdString();
+            }
+}
+
+class ScreenFitChild : public MainWindowOnEmulator {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty(kChildVariable))
+            GTEST_SKIP() << "run by ScreenFit in a process of its own";
+    }
+    // As the suite starts: the window places itself, nothing resizes it.
+    void startPlaced() {
+        ASSERT_TRUE(emulator.start({}));
+        settingsPath = dir.filePath(QStringLiteral("settings.ini"));
+        store = std::make_unique<SettingsStore>(settingsPath);
+        suite = std::make_unique<Suite>(messages, status, surfaces);
+        suite->link.DeviceOverride = emulator.devicePath();
+        window = std::make_unique<MainWindow>(*suite, *store, surfaces, status);
+        ASSERT_TRUE(window->Form_Load([](Settings& s) { s.ConnectionType = 0; }));
+        window->show();
+        ASSERT_TRUE(runEventsUntil([this] { return window->MainWindowActivated; }));
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST_F(ScreenFitChild, TheWindowsAndTheirControlsFitWithEitherAnalyzer) {
+    startPlaced();
+    {
+        SCOPED_TRACE("hop bin analyzer");
+        expectFits(*window);
+    }
+    // The user chooses the spectrum analyzer.
+    QRadioButton* spectrum = window->networkWindow()->testOption(1);
+    QTest::mouseClick(spectrum, Qt::LeftButton, {}, spectrum->rect().center());
+    ASSERT_TRUE(runEventsUntil([this] { return window->spectrumWindow() != nullptr; }));
+    QCoreApplication::processEvents();
+    {
+        SCOPED_TRACE("spectrum analyzer");
+        expectFits(*window);
+    }
+}
+
+TEST(ScreenFit, TheSuiteFitsSmallAndScaledScreens) {
+    if (!qEnvironmentVariableIsEmpty(kChildVariable))
+        GTEST_SKIP() << "this is a child";
+    struct Screen {
+        int width, height;
+        const char* scale;
+    };
+    const Screen screens[] = {
+        {1024, 600, "1"}, {1366, 768, "1"}, {1920, 1200, "1"}, {1920, 1200, "2"}};
+    QTemporaryDir dir;
+    for (const Screen& screen : screens) {
+        const QString name = QStringLiteral("%1x%2 at scale %3")
+                                 .arg(screen.width)
+                                 .arg(screen.height)
+                                 .arg(QLatin1String(screen.scale));
+        SCOPED_TRACE(name.toStdString());
+        // The offscreen platform's screen, described in its configuration file.
+        const QString config = dir.filePath(QStringLiteral("screen-%1.json").arg(screen.width));
+        QFile file(config);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QStringLiteral("{\"screens\": [{\"name\": \"screen\", \"x\": 0, \"y\": 0, "
+                                  "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
+                                  "\"logicalBaseDpi\": 96, \"dpr\": 1}]}")
+                       .arg(screen.width)
+                       .arg(screen.height)
+                       .toUtf8());
+        file.close();
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                   QStringLiteral("offscreen:configfile=") + config);
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(screen.scale));
+        env.insert(QLatin1String(kChildVariable), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=ScreenFitChild.*")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+    }
+}
+
+TEST(WindowPlacement, AStoredPlaceOffEveryScreenIsIgnoredAndOneOnAScreenIsFitted) {
+    const QList<QRect> screens = {QRect(0, 0, 1024, 576), QRect(1024, 0, 1920, 1170)};
+    // Left on a second screen that is gone, or dragged far off.
+    EXPECT_FALSE(FitStoredGeometry(QRect(3200, 100, 900, 600), screens));
+    EXPECT_FALSE(FitStoredGeometry(QRect(-2000, -1500, 900, 600), screens));
+    EXPECT_FALSE(FitStoredGeometry(QRect(990, 560, 900, 600), {screens.front()}));
+    EXPECT_FALSE(FitStoredGeometry(QRect(), screens));
+    // Larger than the small screen now: shrunk and moved onto it.
+    EXPECT_EQ(FitStoredGeometry(QRect(50, 40, 1200, 800), {screens.front()}),
+              QRect(0, 0, 1024, 576));
+    // Mostly on the second screen: kept there.
+    EXPECT_EQ(FitStoredGeometry(QRect(1500, 100, 1000, 700), screens), QRect(1500, 100, 1000, 700));
+    EXPECT_EQ(FitStoredGeometry(QRect(2500, 900, 1000, 700), screens), QRect(1944, 470, 1000, 700));
+
+    // The first start: most of the screen, never more than it, frame included.
+    EXPECT_EQ(DefaultGeometry(QRect(0, 0, 1920, 1170), QMargins()), QRect(96, 58, 1728, 1053));
+    EXPECT_EQ(DefaultGeometry(QRect(0, 0, 1024, 576), QMargins(2, 30, 2, 2)),
+              QRect(12, 30, 1000, 544));
+}
+
+TEST_F(MainWindowOnEmulator, ReopensWhereItWasClosedAndShowsTheSuiteIconOnEveryWindow) {
+    startSuite();
+    // The suite's icon, on the main window and on the windows inside it.
+    ASSERT_FALSE(suiteIcon().isNull());
+    EXPECT_FALSE(suiteIcon().pixmap(16).isNull());
+    EXPECT_EQ(window->windowIcon().cacheKey(), suiteIcon().cacheKey());
+    for (QMdiSubWindow* sub : window->findChild<QMdiArea*>()->subWindowList())
+        EXPECT_EQ(sub->windowIcon().cacheKey(), suiteIcon().cacheKey())
+            << sub->windowTitle().toStdString();
+
+    window->setGeometry(QRect(40, 30, 700, 500));
+    QCoreApplication::processEvents();
+    window->close();
+    EXPECT_TRUE(storedText().contains(QStringLiteral("[Window]")));
+
+    // The next run opens at the same place.
+    window.reset();
+    suite = std::make_unique<Suite>(messages, status, surfaces);
+    window = std::make_unique<MainWindow>(*suite, *store, surfaces, status);
+    EXPECT_EQ(window->geometry(), QRect(40, 30, 700, 500));
+}
+
+TEST_F(MainWindowOnEmulator, WithADarkDesktopPaletteTheChartsTakeTheWindowsColours) {
+    const QPalette before = QApplication::palette();
+    struct Restore {
+        QPalette palette;
+        ~Restore() { QApplication::setPalette(palette); }
+    } restore{before};
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    QApplication::setPalette(dark);
+    startSuite();
+    const Colour windowColour = ImageSurface::fromQColor(dark.color(QPalette::Window));
+    const Colour text = ImageSurface::fromQColor(dark.color(QPalette::WindowText));
+    ASSERT_TRUE(surfaces.hopBin);
+    EXPECT_EQ(surfaces.hopBin->backColor(), windowColour);
+    EXPECT_EQ(surfaces.hopBin->foreColor(), text);
+
+    QRadioButton* spectrum = window->networkWindow()->testOption(1);
+    QTest::mouseClick(spectrum, Qt::LeftButton, {}, spectrum->rect().center());
+    ASSERT_TRUE(runEventsUntil([this] { return surfaces.spectrum != nullptr; }));
+    EXPECT_EQ(surfaces.spectrum->backColor(), windowColour);
+    EXPECT_EQ(surfaces.spectrum->foreColor(), text);
+
+    // The desktop turns light again while the suite runs: the chart follows.
+    QApplication::setPalette(before);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(surfaces.spectrum->foreColor(),
+              ImageSurface::fromQColor(before.color(QPalette::WindowText)));
+    EXPECT_EQ(surfaces.spectrum->backColor(),
+              ImageSurface::fromQColor(before.color(QPalette::Window)));
+}

@@ -1,0 +1,107 @@
+// The Network Query window as the desktop draws it: whole captions, whole cells.
+
+#include "network/network_window.h"
+#include "network/query_grid.h"
+#include "support/main_window_fixture.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+
+namespace {
+
+QPushButton* button(QWidget& window, const QString& caption) {
+    for (QPushButton* b : window.findChildren<QPushButton*>())
+        if (b->text() == caption)
+            return b;
+    ADD_FAILURE() << "no button " << caption.toStdString();
+    return nullptr;
+}
+
+// Every button and label shown in `window` is at least as wide and high as its
+// caption needs.
+void expectWholeCaptions(QWidget& window) {
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisible() || !(qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)))
+            continue;
+        const QString caption = qobject_cast<QAbstractButton*>(w)
+                                    ? qobject_cast<QAbstractButton*>(w)->text()
+                                    : qobject_cast<QLabel*>(w)->text();
+        EXPECT_LE(w->sizeHint().width(), w->width()) << caption.toStdString();
+        EXPECT_LE(w->sizeHint().height(), w->height()) << caption.toStdString();
+    }
+}
+
+} // namespace
+
+using NetworkQueryLayout = MainWindowOnEmulator;
+
+TEST_F(NetworkQueryLayout, EveryColumnShowsItsHeaderAndItsWidestCellWhole) {
+    startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"), QStringLiteral("--query-rate"),
+                QStringLiteral("200")});
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    QPushButton* run = button(*network, QStringLiteral("Run Query"));
+    QPushButton* stop = button(*network, QStringLiteral("Stop Query"));
+    ASSERT_TRUE(run && stop);
+    QTimer::singleShot(1000, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
+    QTest::mouseClick(run, Qt::LeftButton);
+    ASSERT_TRUE(runEventsUntil([network] { return network->resultRows() == 3; }));
+
+    QueryGrid* grid = network->grid();
+    const QFontMetrics cellFont(grid->font());
+    // The item views keep this margin at both sides of a cell's text.
+    const int cellMargin =
+        grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    for (int row = 1; row <= network->resultRows(); ++row)
+        for (int column = 1; column < QueryGrid::kColumns; ++column) {
+            const QString text = network->cell(row, column);
+            EXPECT_LE(cellFont.horizontalAdvance(text) + 2 * cellMargin,
+                      grid->columnWidth(column - 1))
+                << "row " << row << " \"" << text.toStdString() << "\"";
+        }
+    EXPECT_EQ(network->cell(1, 2).isEmpty(), false); // "Client" or "Server"
+
+    // A header is whole on the two lines of the header row.
+    QHeaderView* header = grid->horizontalHeader();
+    const QFontMetrics headerFont(header->font());
+    const int headerMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int column = 1; column < QueryGrid::kColumns; ++column) {
+        const QString text = grid->horizontalHeaderItem(column - 1)->text();
+        const int room = grid->columnWidth(column - 1) - 2 * headerMargin;
+        const QRect used = headerFont.boundingRect(QRect(0, 0, room, 1000), Qt::TextWordWrap, text);
+        EXPECT_LE(used.width(), room) << text.toStdString();
+        EXPECT_LE(used.height(), 2 * headerFont.lineSpacing()) << text.toStdString();
+        EXPECT_LE(used.height(), header->height()) << text.toStdString();
+    }
+}
+
+TEST_F(NetworkQueryLayout, ButtonsAndLabelsKeepTheirWholeCaptionsInANarrowWindow) {
+    startSuite();
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    auto* sub = qobject_cast<QMdiSubWindow*>(network->parentWidget());
+    ASSERT_TRUE(sub);
+    // The user drags the window as narrow and as low as it goes.
+    sub->resize(1, 1);
+    QCoreApplication::processEvents();
+    expectWholeCaptions(*network);
+    // The query buttons are all there, each at its full width.
+    for (const char* caption : {"Save Query", "Load Query", "Stop Query", "Run Query"}) {
+        QPushButton* b = button(*network, QString::fromLatin1(caption));
+        ASSERT_TRUE(b);
+        EXPECT_TRUE(b->isVisible()) << caption;
+        EXPECT_TRUE(sub->rect().contains(QRect(b->mapTo(sub, QPoint(0, 0)), b->size()))) << caption;
+    }
+
+    // And as wide as one row of buttons needs.
+    sub->resize(900, 700);
+    QCoreApplication::processEvents();
+    expectWholeCaptions(*network);
+    EXPECT_EQ(button(*network, QStringLiteral("Save Query"))->y(),
+              button(*network, QStringLiteral("Run Query"))->y());
+}
