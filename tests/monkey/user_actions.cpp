@@ -537,10 +537,10 @@ void UserActions::addWindowsAndDialogs() {
     });
     add("leave program", 2, [](quint32, quint32) {
         return Step{QStringLiteral("leave the suite for another program"),
-                    [] { QApplication::setActiveWindow(nullptr); }};
+                    [] { user_input::activate(nullptr); }};
     });
     add("come back", 2, [this](quint32, quint32) {
         return Step{QStringLiteral("come back to the suite"),
-                    [this] { QApplication::setActiveWindow(&t_.window); }};
+                    [this] { user_input::activate(t_.window.windowHandle()); }};
     });
 }

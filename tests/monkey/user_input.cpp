@@ -1,5 +1,7 @@
 #include "user_input.h"
 
+#include <qpa/qwindowsysteminterface.h>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -94,6 +96,11 @@ void pressKey(QWidget* fallback, Qt::Key key, const QString& text) {
     // closed): the release goes where the focus is now.
     if (QWidget* now = keyboardTarget(fallback))
         QTest::sendKeyEvent(QTest::Release, now, key, text, Qt::NoModifier);
+}
+
+void activate(QWindow* window) {
+    QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(
+        window, Qt::ActiveWindowFocusReason);
 }
 
 } // namespace user_input

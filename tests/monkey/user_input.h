@@ -14,6 +14,8 @@ class QWidget;
 // Input as the user gives it: QTest mouse clicks and key presses delivered to the
 // real widgets, only to widgets the user could reach (shown and enabled). Each
 // returns false when there was nothing to click.
+class QWindow;
+
 namespace user_input {
 
 // A left click at `at` (the centre when null).
@@ -31,5 +33,8 @@ bool clickCell(QTableWidget* table, int row, int column);
 void pressKey(QWidget* fallback, Qt::Key key, const QString& text = {});
 // The widget that has the keyboard focus now (or the active window, or `fallback`).
 QWidget* keyboardTarget(QWidget* fallback);
+// The desktop hands the activation to `window` (none: the user went to another
+// program), as the window system reports it.
+void activate(QWindow* window);
 
 } // namespace user_input
