@@ -195,9 +195,11 @@ QWidget* NetworkWindow::buildLinkTestFrame() {
 
     auto* layout = new QGridLayout(frame);
     layout->addWidget(meterBox, 0, 0);
-    auto* totals = new QHBoxLayout();
+    // One above the other: side by side the live figures would not fit under a
+    // small dial.
+    auto* totals = new QVBoxLayout();
+    totals->setSpacing(0);
     totals->addWidget(total_);
-    totals->addStretch(1);
     totals->addWidget(missedBins_);
     layout->addLayout(totals, 1, 0);
     layout->addLayout(options, 0, 1, 2, 1);
