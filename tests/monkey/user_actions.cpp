@@ -75,6 +75,15 @@ const KeyChoice kKeys[] = {
 constexpr int kSpectrumKeys = 9; // F1 .. F7, Left, Right
 const char kTypedCharacters[] = "ab7 Z.-0x";
 
+// The child windows the user sees (closed ones are hidden until destroyed).
+QList<QMdiSubWindow*> visibleSubWindows(const QWidget& window) {
+    QList<QMdiSubWindow*> open;
+    for (QMdiSubWindow* sub : window.findChild<QMdiArea*>()->subWindowList())
+        if (sub->isVisible())
+            open << sub;
+    return open;
+}
+
 QString describeWidget(const QWidget* widget) {
     if (!widget)
         return QStringLiteral("nothing");
@@ -507,10 +516,7 @@ void UserActions::addWindowsAndDialogs() {
     });
     add("answer dialog", 5, [this](quint32 a, quint32 b) { return answerDialog(a, b); });
     add("close window", 3, [this](quint32 a, quint32) {
-        QList<QMdiSubWindow*> open;
-        for (QMdiSubWindow* sub : t_.window.findChild<QMdiArea*>()->subWindowList())
-            if (sub->isVisible())
-                open << sub;
+        const QList<QMdiSubWindow*> open = visibleSubWindows(t_.window);
         if (open.isEmpty())
             return Step{QStringLiteral("close a window (none open)"), {}};
         QMdiSubWindow* sub = open.at(static_cast<int>(a % open.size()));
@@ -522,10 +528,7 @@ void UserActions::addWindowsAndDialogs() {
     });
     add("activate window", 2, [this](quint32 a, quint32) {
         // A click on a child window's title bar makes it the active one.
-        QList<QMdiSubWindow*> open;
-        for (QMdiSubWindow* sub : t_.window.findChild<QMdiArea*>()->subWindowList())
-            if (sub->isVisible())
-                open << sub;
+        const QList<QMdiSubWindow*> open = visibleSubWindows(t_.window);
         if (open.isEmpty())
             return Step{QStringLiteral("activate a window (none open)"), {}};
         QMdiSubWindow* sub = open.at(static_cast<int>(a % open.size()));
