@@ -2,6 +2,7 @@
 
 #include "app/settings_store.h"
 #include "app/startup.h"
+#include "app/statistics_export.h"
 #include "app/suite.h"
 #include "app/window_placement.h"
 #include "dialogs/about_box.h"
@@ -150,6 +151,9 @@ MainWindow::~MainWindow() {
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("Export Statistics..."), this,
+                    [this] { ExportStatistics(suite_, *fileDialogs_, suite_.messages()); });
+    file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 
     // The Tools menu is switched off: its entries are reached through the Network
@@ -454,6 +458,7 @@ void MainWindow::openNetworkWindow() {
     hooks.writeDescription = [this](const QString& address, const QString& text) {
         WriteDescription(store_, address, text);
     };
+    hooks.fileDialogs = [this] { return fileDialogs_; };
     auto* window = new NetworkWindow(suite_, surfaces_, hooks);
     networkSub_ = mdi_->addSubWindow(window);
     watchForClose(networkSub_);
