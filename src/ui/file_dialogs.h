@@ -2,12 +2,13 @@
 
 #include <QString>
 
-// What a file dialog for a recording starts with.
+// What a file dialog starts with.
 struct FileDialogRequest {
     QString directory;     // the folder it opens in
     QString nameFilters;   // Qt filter list, the first one selected
     QString defaultSuffix; // added to a name typed without one
     QString selectedFile;  // a file name to start with, or empty
+    QString title;         // the dialog's title; empty: a recording's
 };
 
 // The file dialogs of the transport buttons. The main window implements them with

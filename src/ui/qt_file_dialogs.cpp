@@ -12,9 +12,10 @@ QString QtFileDialogs::chooseFileToOpen(const FileDialogRequest& request) {
 }
 
 QString QtFileDialogs::run(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(
-        parent_, save ? QStringLiteral("Save Recording As") : QStringLiteral("Open Recording"),
-        request.directory, request.nameFilters);
+    QString title = request.title;
+    if (title.isEmpty())
+        title = save ? QStringLiteral("Save Recording As") : QStringLiteral("Open Recording");
+    QFileDialog dialog(parent_, title, request.directory, request.nameFilters);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // A name typed without a dot gets the suffix only when saving: when opening, it
