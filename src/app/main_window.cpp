@@ -3,6 +3,7 @@
 #include "app/report_commands.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
+#include "app/statistics_export.h"
 #include "app/suite.h"
 #include "app/window_placement.h"
 #include "dialogs/about_box.h"
@@ -151,8 +152,11 @@ MainWindow::~MainWindow() {
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    auto* reports = new ReportCommands(suite_, acquisition_, surfaces_, *this);
+    auto* reports = new ReportCommands(suite_, acquisition_, surfaces_, *this,
+                                       [this]() -> FileDialogs& { return *fileDialogs_; });
     reports->addFileEntries(file);
+    file->addAction(QStringLiteral("Export Statistics..."), this,
+                    [this] { ExportStatistics(suite_, *fileDialogs_, suite_.messages()); });
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     reports->addEditEntries(menuBar()->addMenu(QStringLiteral("&Edit")));
@@ -459,6 +463,7 @@ void MainWindow::openNetworkWindow() {
     hooks.writeDescription = [this](const QString& address, const QString& text) {
         WriteDescription(store_, address, text);
     };
+    hooks.fileDialogs = [this] { return fileDialogs_; };
     auto* window = new NetworkWindow(suite_, surfaces_, hooks);
     networkSub_ = mdi_->addSubWindow(window);
     watchForClose(networkSub_);

@@ -97,7 +97,10 @@ public:
     void showUserGuide();
 
     // Replaces the file dialogs (tests answer them from a script).
-    void setFileDialogs(FileDialogs& dialogs) { recording_.setFileDialogs(dialogs); }
+    void setFileDialogs(FileDialogs& dialogs) {
+        recording_.setFileDialogs(dialogs);
+        fileDialogs_ = &dialogs;
+    }
     bool MainWindowActivated = false;
 
 protected:
@@ -143,6 +146,7 @@ private:
     AcquisitionControl acquisition_;
     QtFileDialogs qtDialogs_;
     RecordingControl recording_;
+    FileDialogs* fileDialogs_ = &qtDialogs_; // of query files and statistics
 
     QMdiArea* mdi_ = nullptr;
     QPointer<QMdiSubWindow> hopBinSub_;

@@ -1,5 +1,6 @@
 #include "app/report_commands.h"
 
+#include "app/document_folder.h"
 #include "app/report_files.h"
 #include "app/site_report.h"
 #include "app/site_report_builder.h"
@@ -7,6 +8,7 @@
 #include "hopbin/hop_bin_window.h"
 #include "network/network_window.h"
 #include "spectrum/spectrum_window.h"
+#include "ui/file_dialogs.h"
 #include "ui/image_surface.h"
 #include "ui/message_boxes.h"
 #include "ui/window_surfaces.h"
@@ -21,7 +23,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QStandardPaths>
 #include <QStatusBar>
 
 namespace {
@@ -38,13 +39,11 @@ QString stamp() {
 } // namespace
 
 ReportCommands::ReportCommands(Suite& suite, const AcquisitionControl& acquisition,
-                               WindowSurfaces& surfaces, QMainWindow& window)
+                               WindowSurfaces& surfaces, QMainWindow& window,
+                               std::function<FileDialogs&()> dialogs)
     : QObject(&window), suite_(suite), acquisition_(acquisition), surfaces_(surfaces),
-      window_(window), qtDialogs_(&window), dialogs_(&qtDialogs_) {
+      window_(window), dialogs_(std::move(dialogs)) {
     setObjectName(QStringLiteral("ReportCommands"));
-    folder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder_.isEmpty() || !QFileInfo(folder_).isDir())
-        folder_ = QDir::homePath();
 }
 
 void ReportCommands::addFileEntries(QMenu* file) {
@@ -104,13 +103,13 @@ QString ReportCommands::chooseFile(const QString& title, const QString& filter,
                                    const QString& suffix, const QString& name) {
     FileDialogRequest request;
     request.title = title;
-    request.directory = folder_;
+    request.directory = documentFolder();
     request.nameFilters = filter;
     request.defaultSuffix = suffix;
-    request.selectedFile = QDir(folder_).filePath(name);
-    const QString path = dialogs_->chooseFileToSave(request);
+    request.selectedFile = name;
+    const QString path = dialogs_().chooseFileToSave(request);
     if (!path.isEmpty())
-        folder_ = QFileInfo(path).absolutePath();
+        rememberDocumentFolder(path);
     return path;
 }
 
@@ -125,9 +124,9 @@ void ReportCommands::SavePicture() {
         suite_.messages().showMessage(kNoPicture);
         return;
     }
-    const QString path =
-        chooseFile(QStringLiteral("Save Picture"), QStringLiteral("PNG Images (*.png)"),
-                   QStringLiteral("png"), name + u'-' + stamp() + QStringLiteral(".png"));
+    const QString path = chooseFile(
+        QStringLiteral("Save Picture"), QStringLiteral("PNG Images (*.png);;All Files (*)"),
+        QStringLiteral("png"), name + u'-' + stamp() + QStringLiteral(".png"));
     if (path.isEmpty())
         return;
     const QString problem = savePictureFile(path, picture);
@@ -150,17 +149,18 @@ void ReportCommands::CopyPicture() {
 }
 
 void ReportCommands::SaveReport() {
+    // Taken now: a run may go on behind the dialog, but the report holds what the
+    // screen showed when the user asked.
+    const ReportPictures pictures{pictureOf(surfaces_.hopBin), pictureOf(surfaces_.spectrum),
+                                  pictureOf(surfaces_.meter)};
+    const QString html = siteReportHtml(
+        collectSiteReport(suite_, acquisition_.lastRun(), pictures, QDateTime::currentDateTime()));
     const QString path = chooseFile(
-        QStringLiteral("Save Report"), QStringLiteral("HTML Reports (*.html)"),
+        QStringLiteral("Save Report"), QStringLiteral("HTML Reports (*.html);;All Files (*)"),
         QStringLiteral("html"), QStringLiteral("site-report-") + stamp() + QStringLiteral(".html"));
     if (path.isEmpty())
         return;
-    // Taken after the dialog: a run going on meanwhile has measured more.
-    const ReportPictures pictures{pictureOf(surfaces_.hopBin), pictureOf(surfaces_.spectrum),
-                                  pictureOf(surfaces_.meter)};
-    const SiteReport report =
-        collectSiteReport(suite_, acquisition_.lastRun(), pictures, QDateTime::currentDateTime());
-    const QString problem = saveReportFiles(path, siteReportHtml(report));
+    const QString problem = saveReportFiles(path, html);
     if (!problem.isEmpty()) {
         suite_.messages().showMessage(problem);
         return;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ui/qt_file_dialogs.h"
-
 #include <QImage>
 #include <QObject>
+#include <functional>
 
 class Suite;
+class FileDialogs;
 class AcquisitionControl;
 class WindowSurfaces;
 class QAction;
@@ -19,13 +19,12 @@ class QMenu;
 class ReportCommands : public QObject {
     Q_OBJECT
 public:
+    // `dialogs`: the file dialogs the main window uses now (tests replace them).
     ReportCommands(Suite& suite, const AcquisitionControl& acquisition, WindowSurfaces& surfaces,
-                   QMainWindow& window);
+                   QMainWindow& window, std::function<FileDialogs&()> dialogs);
 
     void addFileEntries(QMenu* file);
     void addEditEntries(QMenu* edit);
-    // Replaces the file dialogs (tests answer them from a script).
-    void setFileDialogs(FileDialogs& dialogs) { dialogs_ = &dialogs; }
 
     void SavePicture();
     void CopyPicture();
@@ -49,9 +48,7 @@ private:
     const AcquisitionControl& acquisition_;
     WindowSurfaces& surfaces_;
     QMainWindow& window_;
-    QtFileDialogs qtDialogs_;
-    FileDialogs* dialogs_;
-    QString folder_; // where the last picture or report went
+    std::function<FileDialogs&()> dialogs_;
     QAction* savePicture_ = nullptr;
     QAction* copyPicture_ = nullptr;
     QAction* saveReport_ = nullptr;

@@ -6,6 +6,7 @@
 #include "app/stop_flags.h"
 #include "link/mode_protocol.h"
 #include "link/radio_link.h"
+#include "network/query_file.h"
 #include "network/query_record.h"
 
 #include <limits>
@@ -39,6 +40,7 @@ void NetworkQuery::ButtonRunQuery_Click() {
     MacAddressCount = 0;
     lastRole_.clear();
     lastChannel_.clear();
+    RanAt = QDateTime::currentDateTime();
     if (view)
         view->clearResults();
 
@@ -185,4 +187,47 @@ void NetworkQuery::Combo1_Click() {
         modes_.stopCommandTimer();
     modes_.CommandTimedOut = timedOut;
     readingRecords_ = wasReading && modes_.RadioState == ModeProtocol::Acquisition;
+}
+
+QueryFile NetworkQuery::resultsAsFile() const {
+    QueryFile file;
+    file.ranAt = RanAt;
+    if (!view)
+        return file;
+    for (int row = 1; row <= MacAddressCount && row <= view->resultRows(); ++row)
+        file.rows << QueryFileRow{view->cell(row, Address), view->cell(row, Type),
+                                  view->cell(row, Channel), view->cell(row, Responses),
+                                  view->cell(row, Description)};
+    return file;
+}
+
+void NetworkQuery::showPastQuery(const QueryFile& file) {
+    if (running())
+        return;
+    MacAddressList.clear();
+    MacAddressCount = 0;
+    lastRole_.clear();
+    lastChannel_.clear();
+    RanAt = file.ranAt;
+    if (!view)
+        return;
+    view->clearResults();
+    for (const QueryFileRow& row : file.rows) {
+        if (MacAddressCount == std::numeric_limits<std::int16_t>::max())
+            break;
+        const int k = MacAddressCount + 1;
+        MacAddressList.append(row.address);
+        MacAddressCount = static_cast<std::int16_t>(k);
+        if (view->resultRows() < k)
+            view->appendResultRow();
+        view->setCell(k, Number, QString::number(k));
+        view->setCell(k, Address, row.address);
+        view->setCell(k, Type, row.type);
+        view->setCell(k, Channel, row.channel);
+        view->setCell(k, Responses, row.responses);
+        view->setCell(k, Description, row.description);
+        // Listed, not chosen: adding an entry selects no radio.
+        view->appendSelectorEntry(QString::number(k));
+    }
+    view->scrollToFirstColumn();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -12,6 +13,7 @@ class ModeProtocol;
 class Recorder;
 class PendingCommands;
 struct QueryRecord;
+struct QueryFile;
 
 // The result grid and the radio selector of the Network Query window, as the query
 // sees them. Result row k (from 1) belongs to the k-th radio found; row 0 is the
@@ -52,6 +54,9 @@ public:
     std::int16_t MacAddressCount = 0;
     // Records taken from the line in this query (whole records, not dropped bytes).
     std::int64_t RecordsParsed = 0;
+    // When the query on the grid ran (a loaded one keeps its own time); invalid
+    // while no query has run or been loaded.
+    QDateTime RanAt;
 
     // Set by the window: the grid and selector, and the stored description of an
     // address.
@@ -76,6 +81,14 @@ public:
     // One step of it: the whole record at the head of the receive buffer is listed,
     // or one byte of garbage is dropped. False when the head must wait for more.
     bool TakeFromHead();
+
+    // The query on the grid as a file: its time and the rows as the grid shows them
+    // (descriptions as typed, stored or not).
+    QueryFile resultsAsFile() const;
+    // Shows a saved query as the results, without a word to the radio: the grid
+    // lists its rows and the selector its row numbers, none selected. Choosing one
+    // later addresses that radio, as after a query run here. Not while a query runs.
+    void showPastQuery(const QueryFile& file);
 
 private:
     void applyRecord(const QueryRecord& record);

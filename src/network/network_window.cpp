@@ -3,6 +3,7 @@
 #include "app/number_text.h"
 #include "app/suite.h"
 #include "network/button_row.h"
+#include "network/query_file_commands.h"
 #include "network/query_grid.h"
 #include "network/retries_box.h"
 #include "ui/message_boxes.h"
@@ -93,8 +94,15 @@ QWidget* NetworkWindow::buildQueryFrame() {
             combo1_->setCurrentIndex(row - 1);
     });
 
-    auto* saveQuery = new QPushButton(QStringLiteral("Save Query"), frame);
-    auto* loadQuery = new QPushButton(QStringLiteral("Load Query"), frame);
+    // Marks the grid while it shows a query loaded from a file, not one run now.
+    pastQuery_ = new QLabel(frame);
+    pastQuery_->setStyleSheet(QStringLiteral("font-weight: bold"));
+    pastQuery_->hide();
+
+    auto* saveQuery = saveQuery_ = new QPushButton(QStringLiteral("Save Query"), frame);
+    auto* loadQuery = loadQuery_ = new QPushButton(QStringLiteral("Load Query"), frame);
+    saveQuery->setToolTip(QStringLiteral("Write the listed radios to a CSV file"));
+    loadQuery->setToolTip(QStringLiteral("Show a saved query; nothing is sent to the radio"));
     stopQuery_ = new QPushButton(QStringLiteral("Stop Query"), frame);
     runQuery_ = new QPushButton(QStringLiteral("Run Query"), frame);
     connect(saveQuery, &QPushButton::clicked, this, &NetworkWindow::ButtonSaveQuery_Click);
@@ -109,6 +117,7 @@ QWidget* NetworkWindow::buildQueryFrame() {
     auto* buttons =
         new ButtonRow({saveQuery, loadQuery}, {stopQuery_, runQuery_}, pixels(this, 100), frame);
     auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(pastQuery_);
     layout->addWidget(grid_, 1);
     layout->addWidget(buttons);
     return frame;
@@ -376,17 +385,28 @@ void NetworkWindow::ButtonStopQuery_Click() {
 }
 
 void NetworkWindow::ButtonLoadQuery_Click() {
-    suite_.messages().showMessage(QStringLiteral("not implemented yet"));
+    FileDialogs* dialogs = hooks_.fileDialogs ? hooks_.fileDialogs() : nullptr;
+    if (!dialogs)
+        return;
+    // The dialog runs its own event loop: this window may be closed meanwhile.
+    const QPointer<NetworkWindow> self(this);
+    const std::optional<QString> past = LoadQuery(suite_.query, *dialogs, suite_.messages());
+    if (self && past) {
+        pastQuery_->setText(*past);
+        pastQuery_->show();
+    }
 }
 
 void NetworkWindow::ButtonSaveQuery_Click() {
-    suite_.messages().showMessage(QStringLiteral("not implemented yet"));
+    if (FileDialogs* dialogs = hooks_.fileDialogs ? hooks_.fileDialogs() : nullptr)
+        SaveQuery(suite_.query, *dialogs, suite_.messages());
 }
 
 // ---------------------------------------------------------------------------
 // The grid and the selector as the query sees them
 
 void NetworkWindow::clearResults() {
+    pastQuery_->hide(); // a query runs now, or a past one replaces the shown one
     grid_->clearResults();
     const QSignalBlocker quiet(combo1_); // emptying the list selects no radio
     combo1_->clear();

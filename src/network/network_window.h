@@ -6,6 +6,7 @@
 #include <functional>
 
 class Suite;
+class FileDialogs;
 class WindowSurfaces;
 class SurfaceWidget;
 class QComboBox;
@@ -36,6 +37,8 @@ public:
         // The descriptions of the radios, kept by address.
         std::function<QString(const QString& address)> readDescription;
         std::function<void(const QString& address, const QString& text)> writeDescription;
+        // The dialogs that choose a query file to save or load.
+        std::function<FileDialogs*()> fileDialogs;
     };
 
     NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
@@ -70,6 +73,12 @@ public:
     QLineEdit* retriesBox() const { return text1_; }
     QueryGrid* grid() const { return grid_; }
     QComboBox* radioSelector() const { return combo1_; }
+    QPushButton* runQueryButton() const { return runQuery_; }
+    QPushButton* stopQueryButton() const { return stopQuery_; }
+    QPushButton* saveQueryButton() const { return saveQuery_; }
+    QPushButton* loadQueryButton() const { return loadQuery_; }
+    // "Past query of ..." over the grid while it shows a loaded query, else hidden.
+    QLabel* pastQueryLabel() const { return pastQuery_; }
     QRadioButton* testOption(int index) const;
     QRadioButton* meterOption(int index) const;
     // The totals under the meter (hop bin test only).
@@ -103,4 +112,7 @@ private:
     QLabel* missedBins_ = nullptr;
     QPushButton* runQuery_ = nullptr;
     QPushButton* stopQuery_ = nullptr;
+    QPushButton* saveQuery_ = nullptr;
+    QPushButton* loadQuery_ = nullptr;
+    QLabel* pastQuery_ = nullptr;
 };

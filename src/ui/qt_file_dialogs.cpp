@@ -12,9 +12,9 @@ QString QtFileDialogs::chooseFileToOpen(const FileDialogRequest& request) {
 }
 
 QString QtFileDialogs::run(const FileDialogRequest& request, bool save) {
-    QString title = request.title;
-    if (title.isEmpty())
-        title = save ? QStringLiteral("Save Recording As") : QStringLiteral("Open Recording");
+    const QString title = !request.title.isEmpty() ? request.title
+                          : save                   ? QStringLiteral("Save Recording As")
+                                                   : QStringLiteral("Open Recording");
     QFileDialog dialog(parent_, title, request.directory, request.nameFilters);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -1,11 +1,11 @@
 #include "app/number_text.h"
-#include "app/report_commands.h"
 #include "app/report_files.h"
 #include "hopbin/hop_bin_geometry.h"
 #include "hopbin/hop_bin_window.h"
 #include "network/network_window.h"
 #include "network/query_record.h"
 #include "spectrum/spectrum_window.h"
+#include "support/failing_folders.h"
 #include "support/main_window_fixture.h"
 #include "support/report_reading.h"
 #include "ui/image_surface.h"
@@ -21,9 +21,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,16 +31,9 @@ QString htmlColour(Colour c) {
 
 class ReportCommandsTest : public MainWindowOnEmulator {
 protected:
-    void TearDown() override {
-        if (!mounted.isEmpty())
-            umount2(mounted.toLocal8Bit().constData(), MNT_DETACH);
-    }
-
     void start(const QStringList& emulatorArgs = {}, const QByteArray& storedSettings = {}) {
         startSuite(emulatorArgs, storedSettings);
-        auto* commands = window->findChild<ReportCommands*>();
-        ASSERT_TRUE(commands);
-        commands->setFileDialogs(dialogs);
+        window->setFileDialogs(dialogs);
     }
 
     // Opens a menu of the menu bar with the mouse and clicks one of its entries.
@@ -105,27 +95,7 @@ protected:
         return image ? image->image() : QImage();
     }
 
-    // A folder in which no file can be made: read-only for everybody, and for root
-    // (whom file modes do not stop) a read-only file system. Empty when neither
-    // could be arranged.
-    QString readOnlyFolder() {
-        const QString path = dir.filePath(QStringLiteral("read-only"));
-        QDir().mkpath(path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
-                                        QFile::ExeOther);
-        if (geteuid() == 0 &&
-            mount("tmpfs", path.toLocal8Bit().constData(), "tmpfs", MS_RDONLY, "size=64k") == 0)
-            mounted = path;
-        QFile probe(path + QStringLiteral("/probe"));
-        if (probe.open(QIODevice::WriteOnly)) {
-            probe.remove();
-            return QString();
-        }
-        return path;
-    }
-
     ScriptedFileDialogs dialogs;
-    QString mounted;
 };
 
 } // namespace
@@ -146,7 +116,8 @@ TEST_F(ReportCommandsTest, ReportOfAQueryAndAHopBinRunHoldsTheirFigures) {
     chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Report..."));
     ASSERT_TRUE(messages.shown.isEmpty()) << qPrintable(messages.shown.join(u'\n'));
     ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].nameFilters, QStringLiteral("HTML Reports (*.html)"));
+    EXPECT_EQ(dialogs.requests[0].nameFilters,
+              QStringLiteral("HTML Reports (*.html);;All Files (*)"));
 
     const ParsedReport report = parseReport(readText(path));
     ASSERT_TRUE(report.wellFormed) << qPrintable(report.error);
@@ -285,7 +256,7 @@ TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzer) {
     chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Picture..."));
     ASSERT_TRUE(messages.shown.isEmpty()) << qPrintable(messages.shown.join(u'\n'));
     ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].nameFilters, QStringLiteral("PNG Images (*.png)"));
+    EXPECT_EQ(dialogs.requests[0].nameFilters, QStringLiteral("PNG Images (*.png);;All Files (*)"));
     EXPECT_TRUE(QFileInfo(dialogs.requests[0].selectedFile)
                     .fileName()
                     .startsWith(QStringLiteral("meter-")));
@@ -309,26 +280,27 @@ TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzer) {
 TEST_F(ReportCommandsTest, AReadOnlyFolderOrAFullDiskLeavesNoPartialFile) {
     start();
     playFor(800, [] {});
+    const auto entries = [](const QString& folder) {
+        return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+    };
 
-    const QString locked = readOnlyFolder();
-    if (!locked.isEmpty()) {
-        dialogs.saveAnswer = locked + QStringLiteral("/site.html");
-        chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Report..."));
-        dialogs.saveAnswer = locked + QStringLiteral("/chart.png");
-        chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Picture..."));
-        ASSERT_EQ(messages.shown.size(), 2);
-        EXPECT_TRUE(
-            messages.shown[0].startsWith(QStringLiteral("The report could not be saved to ") +
-                                         locked + QStringLiteral("/site.html: ")))
-            << qPrintable(messages.shown[0]);
-        EXPECT_TRUE(messages.shown[1].startsWith(QStringLiteral("The picture could not be saved")))
-            << qPrintable(messages.shown[1]);
-        for (const QString& shown : messages.shown)
-            EXPECT_TRUE(shown.contains(QStringLiteral("Nothing was written.")))
-                << qPrintable(shown);
-        EXPECT_TRUE(QDir(locked)
-                        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden)
-                        .isEmpty());
+    {
+        const ReadOnlyFolder locked(dir.filePath(QStringLiteral("read-only")));
+        if (!locked.path().isEmpty()) {
+            dialogs.saveAnswer = locked.path() + QStringLiteral("/site.html");
+            chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Report..."));
+            dialogs.saveAnswer = locked.path() + QStringLiteral("/chart.png");
+            chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Picture..."));
+            ASSERT_EQ(messages.shown.size(), 2);
+            EXPECT_TRUE(messages.shown[0].contains(locked.path() + QStringLiteral("/site.")))
+                << qPrintable(messages.shown[0]);
+            EXPECT_TRUE(messages.shown[1].contains(locked.path() + QStringLiteral("/chart.png")))
+                << qPrintable(messages.shown[1]);
+            for (const QString& shown : messages.shown)
+                EXPECT_TRUE(shown.contains(QStringLiteral("Nothing was written")))
+                    << qPrintable(shown);
+            EXPECT_TRUE(entries(locked.path()).isEmpty());
+        }
     }
 
     // The earlier report of the same name must survive a save that fails.
@@ -342,18 +314,14 @@ TEST_F(ReportCommandsTest, AReadOnlyFolderOrAFullDiskLeavesNoPartialFile) {
     }
     messages.shown.clear();
     dialogs.saveAnswer = path;
-    rlimit before{};
-    getrlimit(RLIMIT_FSIZE, &before);
-    rlimit limited = before;
-    limited.rlim_cur = 4096; // the disk fills up after 4 KiB of a file
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Report..."));
-    setrlimit(RLIMIT_FSIZE, &before);
-
+    {
+        const FileSizeLimit diskFillsUp(4096); // after 4 KiB of a file
+        ASSERT_TRUE(diskFillsUp.active());
+        chooseFromMenu(QStringLiteral("&File"), QStringLiteral("Save &Report..."));
+    }
     ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(messages.shown[0].startsWith(QStringLiteral("The report could not be saved to ")))
+    EXPECT_TRUE(messages.shown[0].contains(QStringLiteral("Nothing was written")))
         << qPrintable(messages.shown[0]);
-    EXPECT_EQ(QDir(full).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
-              QStringList{QStringLiteral("site.html")});
+    EXPECT_EQ(entries(full), QStringList{QStringLiteral("site.html")});
     EXPECT_EQ(readText(path), QStringLiteral("earlier report"));
 }
