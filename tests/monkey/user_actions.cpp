@@ -255,8 +255,16 @@ void UserActions::addNetworkWindow() {
     add("stop query", 3, [networkButton](quint32, quint32) { return networkButton("Stop Query"); });
     add("clear results", 1,
         [networkButton](quint32, quint32) { return networkButton("Clear Results"); });
-    add("save or load query", 1, [networkButton](quint32 a, quint32) {
-        return networkButton(a % 2 ? "Save Query" : "Load Query");
+    add("save or load query", 1, [this, networkButton](quint32 a, quint32) {
+        Step step = networkButton(a % 2 ? "Save Query" : "Load Query");
+        // Query files of their own: never a recording that the checks compare.
+        if (step.input)
+            step.input = [this, click = step.input] {
+                t_.dialogs.saveAnswer = t_.dialogs.openAnswer =
+                    t_.folder + QStringLiteral("/query.csv");
+                click();
+            };
+        return step;
     });
     add("grid click", 3, [this, noWindow](quint32 a, quint32 b) {
         NetworkWindow* network = t_.window.networkWindow();
