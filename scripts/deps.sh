@@ -9,8 +9,8 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libxkbcommon-dev
     fonts-liberation2)
 case "$profile" in
 build) ;;
-test) packages+=(qt6-base-private-dev libgtest-dev libgmock-dev googletest libbenchmark-dev) ;;
-ci) packages+=(qt6-base-private-dev libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev) ;;
+test) packages+=(qt6-base-private-dev libgtest-dev libgmock-dev googletest libbenchmark-dev poppler-utils) ;;
+ci) packages+=(qt6-base-private-dev libgtest-dev libgmock-dev googletest libbenchmark-dev poppler-utils clang libclang-rt-14-dev) ;;
 *) echo "usage: $0 [build|test|ci]" >&2; exit 2 ;;
 esac
 

@@ -47,8 +47,14 @@ void AcquisitionControl::ResetTestData() {
 void AcquisitionControl::AcquisitionLoop() {
     StopFlags& flags = suite_.flags;
     ModeProtocol& modes = suite_.modes;
-    if (!flags.StopRequested)
+    if (!flags.StopRequested) {
         ResetTestData();
+        // The statistics on screen now belong to this run: a report says when it ran.
+        lastRun_ = RunSpan{suite_.settings.MeterTest,
+                           suite_.recorder.playingBack(),
+                           QDateTime::currentDateTime(),
+                           {}};
+    }
     while (!flags.StopRequested && !flags.ApplicationClosing) {
         // A recording plays back without a radio; with the link open the radio is
         // still returned to normal mode after every pass.
@@ -66,6 +72,7 @@ void AcquisitionControl::AcquisitionLoop() {
             continue;
         }
         const int test = suite_.settings.MeterTest;
+        lastRun_.test = test;
         if (test == 0) {
             flags.HopBinStopped = false;
             if (radio)
@@ -94,6 +101,8 @@ void AcquisitionControl::AcquisitionLoop() {
         }
         suite_.wait.yieldOnce();
     }
+    if (lastRun_.started.isValid() && !lastRun_.ended.isValid())
+        lastRun_.ended = QDateTime::currentDateTime();
 }
 
 void AcquisitionControl::returnToNormalAfterRun() {

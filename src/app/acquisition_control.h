@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QTimer>
 #include <functional>
 
@@ -15,6 +16,15 @@ class TransportView;
 // the radio while another operation holds it waits its turn (PendingCommands).
 class AcquisitionControl {
 public:
+    // The last run of an analyzer: which test (MeterTest), whether it played a
+    // recording, and when it started and ended (no end while it goes on).
+    struct RunSpan {
+        int test = -1;
+        bool fromRecording = false;
+        QDateTime started;
+        QDateTime ended;
+    };
+
     // Becomes the recorder's neighbour: its view, its full stop at the end of a
     // playback, and the stop when a recording cannot be written.
     AcquisitionControl(Suite& suite, TransportView& view);
@@ -36,6 +46,8 @@ public:
     // A live run goes on: a new transport mode (Record, Play) only changes what it
     // does with the readings.
     bool liveRunActive() const;
+    // The last run, or the one going on; `started` is not valid before the first.
+    const RunSpan& lastRun() const { return lastRun_; }
 
     // When the radio is held by another operation, tells it to end and lets
     // `command` wait its turn: true. False when the caller may go on at once.
@@ -75,4 +87,5 @@ private:
     bool running_ = false;
     bool runIsPlayback_ = false;
     bool returnedToNormal_ = false; // this run has made its return to normal mode
+    RunSpan lastRun_;
 };

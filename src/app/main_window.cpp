@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/report_commands.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "app/statistics_export.h"
@@ -151,10 +152,14 @@ MainWindow::~MainWindow() {
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto* reports = new ReportCommands(suite_, acquisition_, surfaces_, *this,
+                                       [this]() -> FileDialogs& { return *fileDialogs_; });
+    reports->addFileEntries(file);
     file->addAction(QStringLiteral("Export Statistics..."), this,
                     [this] { ExportStatistics(suite_, *fileDialogs_, suite_.messages()); });
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    reports->addEditEntries(menuBar()->addMenu(QStringLiteral("&Edit")));
 
     // The Tools menu is switched off: its entries are reached through the Network
     // Query window instead. It is shown greyed.

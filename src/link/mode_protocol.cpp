@@ -296,8 +296,9 @@ bool ModeProtocol::ReturnToNormalAfterStop() {
 }
 
 void ModeProtocol::SetDestinationAddress(const QByteArray& address) {
-    ExchangeCommand(radio::setDestination(address), true, false,
-                    radio::setDestinationAnswer(address), 4, false, true);
+    if (ExchangeCommand(radio::setDestination(address), true, false,
+                        radio::setDestinationAnswer(address), 4, false, true))
+        DestinationAddress = address;
 }
 
 // Each of these sequences repeats an exchange until it succeeds or the user stops;

@@ -31,7 +31,10 @@ public:
     std::int32_t RadioState = Normal; // the mode the radio is believed to be in
     bool CommandTimedOut = false;     // set when the command timer runs out
     QByteArray LocalRadioAddress;     // the attached radio's own address, once read
-    bool RestoreOptionBit = false;    // the option bit was set and has been cleared
+    // The destination this program set last and the radio confirmed; empty while the
+    // radio still uses the destination it came with (the radio cannot be asked).
+    QByteArray DestinationAddress;
+    bool RestoreOptionBit = false; // the option bit was set and has been cleared
     // The last exchange timed out: the radio may not be in the mode recorded (a late
     // answer). A walk back to normal mode then goes through AT command mode.
     bool ModeUncertain = false;

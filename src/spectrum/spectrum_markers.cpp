@@ -6,6 +6,7 @@
 #include "link/link_status_display.h"
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_geometry.h"
+#include "spectrum/spectrum_peaks.h"
 #include "ui/surface.h"
 
 #include <algorithm>
@@ -16,10 +17,6 @@ namespace {
 // A diamond reaches this far to either side of its point: the arrows keep it inside
 // the plot.
 constexpr std::int32_t kMarkerHalfWidth = 50;
-// A next peak must rise more than this above the dip before it and fall more than
-// this after it.
-constexpr int kPeakRiseDb = 5;
-
 void drawDiamond(Surface& surface, double x, double y, Colour colour) {
     for (const Segment& s : markerDiamond(x, y))
         surface.drawLine(s.x1, s.y1, s.x2, s.y2, colour);
@@ -132,49 +129,23 @@ void SpectrumMarkers::FindPeak() {
 void SpectrumMarkers::FindNextPeak(bool left) {
     const int n = data_.pointCount();
     std::int16_t& marker = activeMarker();
-    const int start = marker;
-    if (start < 0 || start >= n)
+    if (marker < 0 || marker >= n)
         return;
-    auto level = [&](int i) {
-        return static_cast<std::int16_t>(
-            roundHalfEven(data_.SweepPoints[static_cast<std::size_t>(i)].TraceLevel));
-    };
-    const int step = left ? -1 : 1;
-    const int last = left ? 0 : n - 1;
+    // The end of the trace coming first leaves the marker where it is.
+    if (const auto peak = peaks::nextPeak(wholeDbTrace(), marker, left))
+        marker = static_cast<std::int16_t>(*peak);
+}
 
-    int low = level(start), high = low;
-    int lowIndex = start, highIndex = start;
-    bool rising = false;
-    for (int i = start; left ? i >= last : i <= last; i += step) {
-        const int v = level(i);
-        if (!rising) {
-            if (v < low) {
-                low = v;
-                lowIndex = i;
-            } else if (v > high) {
-                high = v;
-                highIndex = i;
-            }
-            if (high - low > kPeakRiseDb) {
-                if ((highIndex - lowIndex) * step > 0) {
-                    rising = true; // a rise beyond the dip, in the search direction
-                } else if (highIndex != lowIndex) {
-                    // The trace only fell so far: look for a rise from the new dip.
-                    high = level(lowIndex);
-                    highIndex = lowIndex;
-                }
-            }
-        } else {
-            if (v > high) {
-                high = v;
-                highIndex = i;
-            } else if (high - v > kPeakRiseDb) {
-                marker = static_cast<std::int16_t>(highIndex);
-                return;
-            }
-        }
-    }
-    // The end of the trace came first: the marker stays.
+std::vector<int> SpectrumMarkers::wholeDbTrace() const {
+    std::vector<int> levels;
+    levels.reserve(data_.SweepPoints.size());
+    for (const SweepPoint& point : data_.SweepPoints)
+        levels.push_back(static_cast<std::int16_t>(roundHalfEven(point.TraceLevel)));
+    return levels;
+}
+
+std::vector<int> SpectrumMarkers::peaksFound() const {
+    return peaks::allPeaks(wholeDbTrace());
 }
 
 void SpectrumMarkers::PaintMarkers() {

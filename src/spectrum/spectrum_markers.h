@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 struct Settings;
 struct StopFlags;
@@ -51,6 +52,10 @@ public:
     void KeyDown(int keyCode);
     void FindPeak();
     void FindNextPeak(bool left);
+    // The real-time trace in whole dB, as the peak keys read it.
+    std::vector<int> wholeDbTrace() const;
+    // The points the peak rule finds on the real-time trace, from left to right.
+    std::vector<int> peaksFound() const;
     void PaintMarkers();
     void PaintSpectrumTexts();
     void EraseMarkers();

@@ -38,9 +38,9 @@ TEST_F(MainWindowOnEmulator, StartsWithTheHopBinAndNetworkWindowsTiled) {
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions())
         menus << menu->text().remove(u'&');
-    EXPECT_EQ(menus, (QStringList{QStringLiteral("File"), QStringLiteral("Tools"),
-                                  QStringLiteral("Settings"), QStringLiteral("Window"),
-                                  QStringLiteral("Help")}));
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("File"), QStringLiteral("Edit"),
+                                  QStringLiteral("Tools"), QStringLiteral("Settings"),
+                                  QStringLiteral("Window"), QStringLiteral("Help")}));
     for (QToolBar* bar : window->findChildren<QToolBar*>()) {
         for (QAction* action : bar->actions()) {
             if (!action->isSeparator() && !action->text().isEmpty()) {

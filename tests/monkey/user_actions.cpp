@@ -522,6 +522,19 @@ void UserActions::addWindowsAndDialogs() {
                                             QString::fromLatin1(e.entry));
             }};
     });
+    add("picture or report", 1, [this](quint32 a, quint32) {
+        // Files of their own beside the recordings: never one that the checks compare.
+        const char* const entries[][3] = {{"File", "Save Picture...", "/picture.png"},
+                                          {"Edit", "Copy Picture", ""},
+                                          {"File", "Save Report...", "/site.html"}};
+        const auto& e = entries[a % std::size(entries)];
+        return Step{QStringLiteral("menu %1 > %2").arg(QLatin1String(e[0]), QLatin1String(e[1])),
+                    [this, e] {
+                        t_.dialogs.saveAnswer = t_.folder + QLatin1String(e[2]);
+                        user_input::chooseMenuEntry(t_.window.menuBar(), QLatin1String(e[0]),
+                                                    QLatin1String(e[1]));
+                    }};
+    });
     add("answer dialog", 5, [this](quint32 a, quint32 b) { return answerDialog(a, b); });
     add("close window", 3, [this](quint32 a, quint32) {
         const QList<QMdiSubWindow*> open = visibleSubWindows(t_.window);
