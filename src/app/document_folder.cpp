@@ -1,5 +1,9 @@
 #include "app/document_folder.h"
 
+#include "app/atomic_file.h"
+#include "ui/file_dialogs.h"
+#include "ui/message_boxes.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -23,4 +27,17 @@ QString documentFolder() {
 
 void rememberDocumentFolder(const QString& path) {
     lastFolder() = QFileInfo(path).absolutePath();
+}
+
+bool saveDocument(FileDialogs& dialogs, const FileDialogRequest& request, const QByteArray& bytes,
+                  MessageBoxes& messages) {
+    const QString path = dialogs.chooseFileToSave(request);
+    if (path.isEmpty())
+        return false;
+    rememberDocumentFolder(path);
+    const QString error = writeFileAtomically(path, bytes);
+    if (error.isEmpty())
+        return true;
+    messages.showMessage(error);
+    return false;
 }

@@ -1,5 +1,6 @@
 #include "app/site_report_builder.h"
 
+#include "app/statistics_table.h"
 #include "app/suite.h"
 #include "hopbin/hop_bin_geometry.h"
 #include "network/query_record.h"
@@ -24,18 +25,6 @@ QString testName(int test) {
     }
 }
 
-QString gradeText(Grade grade) {
-    switch (grade) {
-    case Grade::Good:
-        return QStringLiteral("Good");
-    case Grade::Marginal:
-        return QStringLiteral("Marginal");
-    case Grade::Bad:
-        break;
-    }
-    return QStringLiteral("Bad");
-}
-
 // 0x00BBGGRR as "#RRGGBB".
 QString htmlColour(Colour colour) {
     return QStringLiteral("#%1%2%3")
@@ -52,7 +41,7 @@ SiteReport::BinSide binSide(const BinStats& stats, bool remote, float marginal, 
     side.peak = stats.Peak;
     side.minimum = stats.Minimum;
     side.average = stats.TrailingAverage;
-    side.grade = gradeText(grade);
+    side.grade = gradeName(grade);
     const Colour colour = remote ? remoteGradeColour(grade) : pcGradeColour(grade);
     side.colour = htmlColour(colour);
     // Black print unless the bar's colour is too dark for it (the PC side's red).

@@ -1,6 +1,5 @@
 #include "app/statistics_export.h"
 
-#include "app/atomic_file.h"
 #include "app/document_folder.h"
 #include "app/statistics_table.h"
 #include "app/suite.h"
@@ -30,11 +29,5 @@ void ExportStatistics(const Suite& suite, FileDialogs& dialogs, MessageBoxes& me
     request.defaultSuffix = QStringLiteral("csv");
     request.selectedFile = spectrumTest ? QStringLiteral("spectrum-statistics.csv")
                                         : QStringLiteral("hop-bin-statistics.csv");
-    const QString path = dialogs.chooseFileToSave(request);
-    if (path.isEmpty())
-        return;
-    rememberDocumentFolder(path);
-    const QString error = writeFileAtomically(path, bytes);
-    if (!error.isEmpty())
-        messages.showMessage(error);
+    saveDocument(dialogs, request, bytes, messages);
 }

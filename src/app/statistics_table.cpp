@@ -24,9 +24,8 @@ QString level(float value) {
 
 } // namespace
 
-QString gradeText(float level, const Settings& settings) {
-    switch (gradeLevel(level, settings.MarginalThreshold[kHopBinTest][kAverageRssiMeter],
-                       settings.BadThreshold[kHopBinTest][kAverageRssiMeter])) {
+QString gradeName(Grade grade) {
+    switch (grade) {
     case Grade::Good:
         return QStringLiteral("Good");
     case Grade::Marginal:
@@ -35,6 +34,11 @@ QString gradeText(float level, const Settings& settings) {
         break;
     }
     return QStringLiteral("Bad");
+}
+
+QString gradeText(float level, const Settings& settings) {
+    return gradeName(gradeLevel(level, settings.MarginalThreshold[kHopBinTest][kAverageRssiMeter],
+                                settings.BadThreshold[kHopBinTest][kAverageRssiMeter]));
 }
 
 StatisticsTable hopBinStatistics(const HopBinData& data, const Settings& settings) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/csv_text.h"
+#include "hopbin/hop_bin_geometry.h"
 
 #include <QDateTime>
 #include <QString>
@@ -42,3 +43,5 @@ CsvRows statisticsCsvRows(const StatisticsTable& table, const QDateTime& at);
 
 // "Good", "Marginal" or "Bad" for a hop bin level with the thresholds in force.
 QString gradeText(float level, const Settings& settings);
+// "Good", "Marginal" or "Bad".
+QString gradeName(Grade grade);

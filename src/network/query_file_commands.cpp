@@ -1,6 +1,5 @@
 #include "network/query_file_commands.h"
 
-#include "app/atomic_file.h"
 #include "app/document_folder.h"
 #include "network/network_query.h"
 #include "network/query_file.h"
@@ -58,13 +57,7 @@ void SaveQuery(const NetworkQuery& query, FileDialogs& dialogs, MessageBoxes& me
     FileDialogRequest request = queryDialog(QStringLiteral("Save Query"));
     request.selectedFile =
         QStringLiteral("query-%1.csv").arg(query.RanAt.toString(QStringLiteral("yyyy-MM-dd-HHmm")));
-    const QString path = dialogs.chooseFileToSave(request);
-    if (path.isEmpty())
-        return;
-    rememberDocumentFolder(path);
-    const QString error = writeFileAtomically(path, bytes);
-    if (!error.isEmpty())
-        messages.showMessage(error);
+    saveDocument(dialogs, request, bytes, messages);
 }
 
 std::optional<QString> LoadQuery(NetworkQuery& query, FileDialogs& dialogs,
