@@ -185,4 +185,6 @@ private:
     // comes back from another program.
     QPointer<QWindow> previousFocusWindow_;
     static constexpr int kDestroyRetryMs = 50;
+    // The source selector's tool tip while "Real-Time" is chosen.
+    static constexpr const char* kSourceToolTip = "Source: live from the radio, or a recording";
 };
