@@ -127,6 +127,10 @@ private:
     void keepOnlyLiveSource();
     // Closed windows and dialogs are hidden and destroyed later, when no wait runs.
     void watchForClose(QWidget* window);
+    // A child window in the MDI area, watched for its close.
+    QMdiSubWindow* addChild(QWidget* window);
+    // The contents of a child window that is open (not closed and waiting to go).
+    static QWidget* shownChild(const QMdiSubWindow* sub);
     void destroyClosedWindows();
     void closeByProgram(QWidget* window);
     void analyzerWindowClosedByUser();

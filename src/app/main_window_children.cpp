@@ -56,15 +56,11 @@ QRect toPixels(const QRectF& twips, double dpiX, double dpiY) {
 } // namespace
 
 NetworkWindow* MainWindow::networkWindow() const {
-    return networkSub_ && networkSub_->isVisible()
-               ? qobject_cast<NetworkWindow*>(networkSub_->widget())
-               : nullptr;
+    return qobject_cast<NetworkWindow*>(shownChild(networkSub_));
 }
 
 SpectrumWindow* MainWindow::spectrumWindow() const {
-    return spectrumSub_ && spectrumSub_->isVisible()
-               ? qobject_cast<SpectrumWindow*>(spectrumSub_->widget())
-               : nullptr;
+    return qobject_cast<SpectrumWindow*>(shownChild(spectrumSub_));
 }
 
 void MainWindow::openSpectrumWindow() {
@@ -75,20 +71,18 @@ void MainWindow::openSpectrumWindow() {
     hooks.tileChildWindows = [this] { tileLater(); };
     hooks.userClosed = [this] { analyzerWindowClosedByUser(); };
     auto* window = new SpectrumWindow(suite_, surfaces_, hooks);
-    spectrumSub_ = mdi_->addSubWindow(window);
-    watchForClose(spectrumSub_);
+    spectrumSub_ = addChild(window);
     spectrumSub_->show();
     window->setFocus();
 }
 
 void MainWindow::closeSpectrumWindow() {
-    if (spectrumSub_ && spectrumSub_->isVisible()) // closed ones wait for their deletion
+    if (shownChild(spectrumSub_)) // closed ones wait for their deletion
         closeByProgram(spectrumSub_);
 }
 
 HopBinWindow* MainWindow::hopBinWindow() const {
-    return hopBinSub_ && hopBinSub_->isVisible() ? qobject_cast<HopBinWindow*>(hopBinSub_->widget())
-                                                 : nullptr;
+    return qobject_cast<HopBinWindow*>(shownChild(hopBinSub_));
 }
 
 void MainWindow::openHopBinWindow() {
@@ -99,13 +93,12 @@ void MainWindow::openHopBinWindow() {
     hooks.tileChildWindows = [this] { tileLater(); };
     hooks.userClosed = [this] { analyzerWindowClosedByUser(); };
     auto* window = new HopBinWindow(suite_, surfaces_, hooks);
-    hopBinSub_ = mdi_->addSubWindow(window);
-    watchForClose(hopBinSub_);
+    hopBinSub_ = addChild(window);
     hopBinSub_->show();
 }
 
 void MainWindow::closeHopBinWindow() {
-    if (hopBinSub_ && hopBinSub_->isVisible()) // closed ones wait for their deletion
+    if (shownChild(hopBinSub_)) // closed ones wait for their deletion
         closeByProgram(hopBinSub_);
 }
 
@@ -129,14 +122,23 @@ void MainWindow::openNetworkWindow() {
     };
     hooks.fileDialogs = [this] { return fileDialogs_; };
     auto* window = new NetworkWindow(suite_, surfaces_, hooks);
-    networkSub_ = mdi_->addSubWindow(window);
-    watchForClose(networkSub_);
+    networkSub_ = addChild(window);
     networkSub_->show();
 }
 
 void MainWindow::closeNetworkWindow() {
-    if (networkSub_ && networkSub_->isVisible()) // closed ones wait for their deletion
+    if (shownChild(networkSub_)) // closed ones wait for their deletion
         closeByProgram(networkSub_);
+}
+
+QWidget* MainWindow::shownChild(const QMdiSubWindow* sub) {
+    return sub && sub->isVisible() ? sub->widget() : nullptr;
+}
+
+QMdiSubWindow* MainWindow::addChild(QWidget* window) {
+    QMdiSubWindow* sub = mdi_->addSubWindow(window);
+    watchForClose(sub);
+    return sub;
 }
 
 void MainWindow::watchForClose(QWidget* window) {
@@ -335,8 +337,7 @@ void MainWindow::showUserGuide() {
 }
 
 PingTestWindow* MainWindow::pingTestWindow() const {
-    return pingSub_ && pingSub_->isVisible() ? qobject_cast<PingTestWindow*>(pingSub_->widget())
-                                             : nullptr;
+    return qobject_cast<PingTestWindow*>(shownChild(pingSub_));
 }
 
 PingTestWindow* MainWindow::openPingTestWindow() {
@@ -347,8 +348,7 @@ PingTestWindow* MainWindow::openPingTestWindow() {
     PingTestWindow::Hooks hooks;
     hooks.tileChildWindows = [this] { tileLater(); };
     auto* window = new PingTestWindow(suite_, store_, hooks);
-    pingSub_ = mdi_->addSubWindow(window);
-    watchForClose(pingSub_);
+    pingSub_ = addChild(window);
     pingSub_->resize(760, 420);
     pingSub_->show();
     mdi_->setActiveSubWindow(pingSub_);

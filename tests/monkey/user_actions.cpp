@@ -75,6 +75,20 @@ const KeyChoice kKeys[] = {
 constexpr int kSpectrumKeys = 9; // F1 .. F7, Left, Right
 const char kTypedCharacters[] = "ab7 Z.-0x";
 
+// The keyboard on a selector: each arrow chooses the next entry.
+UserActions::Step arrowOnSelector(const QString& name, QComboBox* selector, bool down) {
+    return Step{QStringLiteral("%1: %2 (now \"%3\" of %4)")
+                    .arg(name, down ? QStringLiteral("Down") : QStringLiteral("Up"),
+                         selector->currentText())
+                    .arg(selector->count()),
+                [selector = guarded(selector), down] {
+                    if (!selector || !selector->isVisible())
+                        return;
+                    selector->setFocus(Qt::TabFocusReason);
+                    user_input::pressKey(selector, down ? Qt::Key_Down : Qt::Key_Up);
+                }};
+}
+
 // The child windows the user sees (closed ones are hidden until destroyed).
 QList<QMdiSubWindow*> visibleSubWindows(const QWidget& window) {
     QList<QMdiSubWindow*> open;
@@ -215,17 +229,7 @@ void UserActions::addTransport() {
     add("source selector", 3, [this](quint32 a, quint32) {
         // The keyboard on the selector: each arrow chooses the next entry.
         QComboBox* selector = t_.window.sourceSelector();
-        const bool down = a % 2 == 0;
-        return Step{
-            QStringLiteral("source selector: %1 (now \"%2\" of %3)")
-                .arg(down ? QStringLiteral("Down") : QStringLiteral("Up"), selector->currentText())
-                .arg(selector->count()),
-            [selector = guarded(selector), down] {
-                if (!selector || !selector->isVisible())
-                    return;
-                selector->setFocus(Qt::TabFocusReason);
-                user_input::pressKey(selector, down ? Qt::Key_Down : Qt::Key_Up);
-            }};
+        return arrowOnSelector(QStringLiteral("source selector"), selector, a % 2 == 0);
     });
 }
 
@@ -295,17 +299,7 @@ void UserActions::addNetworkWindow() {
         if (!network)
             return noWindow("radio selector");
         QComboBox* selector = network->radioSelector();
-        const bool down = a % 2 == 0;
-        return Step{
-            QStringLiteral("radio selector: %1 (now \"%2\" of %3)")
-                .arg(down ? QStringLiteral("Down") : QStringLiteral("Up"), selector->currentText())
-                .arg(selector->count()),
-            [selector = guarded(selector), down] {
-                if (!selector || !selector->isVisible())
-                    return;
-                selector->setFocus(Qt::TabFocusReason);
-                user_input::pressKey(selector, down ? Qt::Key_Down : Qt::Key_Up);
-            }};
+        return arrowOnSelector(QStringLiteral("radio selector"), selector, a % 2 == 0);
     });
     add("retries box", 1, [this, noWindow](quint32 a, quint32 b) {
         NetworkWindow* network = t_.window.networkWindow();
