@@ -10,7 +10,7 @@
 //                                remote radios, 2000 records/s for 30 s.
 
 #include "app/main_window.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "bench_support.h"
 #include "network/network_window.h"
 #include "network/query_record.h"

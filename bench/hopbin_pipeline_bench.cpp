@@ -6,7 +6,7 @@
 // Drawing goes to recording surfaces here; the window's own painting is measured with
 // the window.
 
-#include "app/recorder.h"
+#include "recording/recorder.h"
 #include "app/suite.h"
 #include "bench_support.h"
 #include "hopbin/hop_bin_analyzer.h"

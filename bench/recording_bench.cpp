@@ -2,7 +2,7 @@
 // pacing against the recorded sweep gaps, and memory and seek time in a 500 MB
 // recording. Usage: bench_recording [record SECONDS | pacing | bigfile | all]
 
-#include "app/time_of_day.h"
+#include "core/time_of_day.h"
 #include "bench_support.h"
 #include "hopbin/hop_bin_data.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "bench_support.h"
 #include "ui/window_surfaces.h"
 

@@ -2,7 +2,7 @@
 // file with a reason and no rows, or returns rows that a query could have listed;
 // those rows, written again, read back identically.
 
-#include "app/csv_text.h"
+#include "recording/csv_text.h"
 #include "fuzz_support.h"
 #include "network/query_file.h"
 

@@ -2,7 +2,7 @@
 // CSV line. The figures agree with the file's length and with one another, every
 // line has its six fields, and nothing is read beyond the last whole record.
 
-#include "app/recording_summary.h"
+#include "recording/recording_summary.h"
 #include "fuzz_support.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // whatever is not a number of its key's type), never crash, and never rewrite the
 // file.
 
-#include "app/settings.h"
-#include "app/settings_store.h"
+#include "core/settings.h"
+#include "core/settings_store.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/report_commands.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "app/startup.h"
 #include "app/statistics_export.h"
 #include "app/suite.h"

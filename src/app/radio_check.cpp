@@ -2,7 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/emulator_launcher.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "app/startup.h"
 #include "app/suite.h"
 #include "ui/message_boxes.h"

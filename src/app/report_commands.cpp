@@ -1,6 +1,6 @@
 #include "app/report_commands.h"
 
-#include "app/document_folder.h"
+#include "recording/document_folder.h"
 #include "app/report_files.h"
 #include "app/site_report.h"
 #include "app/site_report_builder.h"

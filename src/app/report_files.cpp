@@ -1,6 +1,6 @@
 #include "app/report_files.h"
 
-#include "app/atomic_file.h"
+#include "core/atomic_file.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/site_report.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 #include <QImage>
 #include <QStringBuilder>

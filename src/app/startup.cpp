@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "app/suite.h"
 #include "ui/message_boxes.h"
 

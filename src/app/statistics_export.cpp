@@ -1,6 +1,6 @@
 #include "app/statistics_export.h"
 
-#include "app/document_folder.h"
+#include "recording/document_folder.h"
 #include "app/statistics_table.h"
 #include "app/suite.h"
 #include "ui/file_dialogs.h"

@@ -1,7 +1,7 @@
 #include "app/statistics_table.h"
 
-#include "app/number_text.h"
-#include "app/settings.h"
+#include "core/number_text.h"
+#include "core/settings.h"
 #include "hopbin/hop_bin_data.h"
 #include "hopbin/hop_bin_geometry.h"
 #include "spectrum/spectrum_data.h"

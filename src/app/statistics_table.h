@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/csv_text.h"
+#include "recording/csv_text.h"
 #include "hopbin/hop_bin_geometry.h"
 
 #include <QDateTime>

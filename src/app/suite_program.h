@@ -3,7 +3,7 @@
 #include "app/command_line.h"
 #include "app/emulator_launcher.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "app/suite.h"
 #include "ui/window_surfaces.h"
 

@@ -1,7 +1,7 @@
 #include "app/window_placement.h"
 
-#include "app/number_text.h"
-#include "app/settings_store.h"
+#include "core/number_text.h"
+#include "core/settings_store.h"
 
 #include <QMargins>
 #include <algorithm>

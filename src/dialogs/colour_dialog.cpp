@@ -1,7 +1,7 @@
 #include "dialogs/colour_dialog.h"
 
-#include "app/settings_store.h"
-#include "app/suite.h"
+#include "core/settings_store.h"
+#include "network/network_context.h"
 #include "ui/image_surface.h"
 
 #include <QColorDialog>
@@ -29,7 +29,7 @@ const ColourEntry kColourEntries[ColourDialog::kColours] = {
 };
 } // namespace
 
-ColourDialog::ColourDialog(Suite& suite, SettingsStore& store, Hooks hooks, QWidget* parent)
+ColourDialog::ColourDialog(NetworkContext& suite, SettingsStore& store, Hooks hooks, QWidget* parent)
     : QDialog(parent), suite_(suite), store_(store), hooks_(std::move(hooks)) {
     setWindowTitle(QStringLiteral("Settings"));
     pickColour = [this](const QColor& initial) {

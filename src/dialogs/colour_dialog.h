@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <QColor>
 #include <QDialog>
 #include <array>
 #include <functional>
 
-class Suite;
+struct NetworkContext;
 class SettingsStore;
 class QPushButton;
 
@@ -21,7 +21,7 @@ public:
         std::function<void()> repaintSpectrumWindow; // cleared and drawn anew
     };
 
-    ColourDialog(Suite& suite, SettingsStore& store, Hooks hooks, QWidget* parent = nullptr);
+    ColourDialog(NetworkContext& suite, SettingsStore& store, Hooks hooks, QWidget* parent = nullptr);
 
     // The picker: the colour chosen, or the initial one when cancelled (replaced in
     // tests).
@@ -35,7 +35,7 @@ public:
 private:
     void showSwatch(int index);
 
-    Suite& suite_;
+    NetworkContext& suite_;
     SettingsStore& store_;
     Hooks hooks_;
     std::array<QPushButton*, kColours> swatches_{};

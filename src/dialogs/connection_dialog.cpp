@@ -1,9 +1,9 @@
 #include "dialogs/connection_dialog.h"
 
-#include "app/number_text.h"
-#include "app/settings_store.h"
-#include "app/stop_flags.h"
-#include "app/suite.h"
+#include "core/number_text.h"
+#include "core/settings_store.h"
+#include "core/stop_flags.h"
+#include "network/network_context.h"
 #include "ui/message_boxes.h"
 #include "ui/typed_key.h"
 
@@ -46,7 +46,7 @@ int currentMeter(const Settings& settings) {
 // closed first and a TCP connect waits. When the link does not open, the connection
 // settings go back to what they were, and only they: the user may have changed the
 // test, the meter or the colours meanwhile; the link that was open opens again.
-bool reopenLink(Suite& suite, const ConnectionChoice& chosen) {
+bool reopenLink(NetworkContext& suite, const ConnectionChoice& chosen) {
     const RadioOperation operation(suite.flags);
     const ConnectionChoice before = ConnectionChoice::of(suite.settings);
     const bool wasOpen = suite.link.PortIsOpen;
@@ -64,7 +64,7 @@ bool reopenLink(Suite& suite, const ConnectionChoice& chosen) {
 }
 } // namespace
 
-ConnectionDialog::ConnectionDialog(Suite& suite, SettingsStore& store, QWidget* parent)
+ConnectionDialog::ConnectionDialog(NetworkContext& suite, SettingsStore& store, QWidget* parent)
     : QDialog(parent), suite_(suite), store_(store) {
     setWindowTitle(QStringLiteral("Port Select"));
     buildControls();
@@ -440,7 +440,7 @@ void ConnectionDialog::Command2_Click() {
     // (the program ends): after the wait only locals are used until `self` says the
     // dialog is still there.
     QPointer<ConnectionDialog> self(this);
-    Suite& suite = suite_;
+    NetworkContext& suite = suite_;
     SettingsStore& store = store_;
     setConnecting(true);
     const bool opened = reopenLink(suite, choiceInControls());

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-class Suite;
+struct NetworkContext;
 class SettingsStore;
 class QComboBox;
 class QFrame;
@@ -32,7 +32,7 @@ class QRadioButton;
 class ConnectionDialog : public QDialog {
     Q_OBJECT
 public:
-    ConnectionDialog(Suite& suite, SettingsStore& store, QWidget* parent = nullptr);
+    ConnectionDialog(NetworkContext& suite, SettingsStore& store, QWidget* parent = nullptr);
 
     // The serial devices of this computer (replaced in tests).
     std::function<std::vector<SerialDevice>()> presentDevices = PresentSerialDevices;
@@ -82,7 +82,7 @@ private:
     // Key filtering of the small boxes; true when the key is to be dropped.
     bool filterKey(QObject* box, class QKeyEvent* key);
 
-    Suite& suite_;
+    NetworkContext& suite_;
     SettingsStore& store_;
     PortList ports_;
     QRadioButton* linkChoice_[2] = {};

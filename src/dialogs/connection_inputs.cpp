@@ -1,6 +1,6 @@
 #include "dialogs/connection_inputs.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "dialogs/ping_test_window.h"
 
-#include "app/settings_store.h"
-#include "app/suite.h"
+#include "core/settings_store.h"
+#include "network/network_context.h"
 #include "dialogs/packet_generator.h"
 #include "ui/typed_key.h"
 
@@ -73,7 +73,7 @@ void SaveTestPacketSize(const QString& sizeText, SettingsStore& store) {
     store.sync();
 }
 
-PingTestWindow::PingTestWindow(Suite& suite, SettingsStore& store, Hooks hooks, QWidget* parent)
+PingTestWindow::PingTestWindow(NetworkContext& suite, SettingsStore& store, Hooks hooks, QWidget* parent)
     : QWidget(parent), suite_(suite), store_(store), hooks_(std::move(hooks)) {
     setWindowTitle(QStringLiteral("Ping Test"));
     frame1_ = buildPacketFrame();

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-class Suite;
+struct NetworkContext;
 class SettingsStore;
 class QGroupBox;
 class QLabel;
@@ -29,7 +29,7 @@ public:
         std::function<void()> tileChildWindows;
     };
 
-    PingTestWindow(Suite& suite, SettingsStore& store, Hooks hooks, QWidget* parent = nullptr);
+    PingTestWindow(NetworkContext& suite, SettingsStore& store, Hooks hooks, QWidget* parent = nullptr);
     ~PingTestWindow() override;
 
     // Runs whenever the window becomes the active window (the main window calls it;
@@ -70,7 +70,7 @@ private:
     QGroupBox* buildPacketFrame();
     QGroupBox* buildResultsFrame();
 
-    Suite& suite_;
+    NetworkContext& suite_;
     SettingsStore& store_;
     Hooks hooks_;
     QString txTestData_;

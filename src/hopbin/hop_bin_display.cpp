@@ -1,8 +1,8 @@
 #include "hopbin/hop_bin_display.h"
 
-#include "app/number_text.h"
-#include "app/settings.h"
-#include "app/stop_flags.h"
+#include "core/number_text.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
 #include "hopbin/hop_bin_data.h"
 #include "hopbin/hop_bin_geometry.h"
 #include "link/link_status_display.h"

@@ -1,6 +1,6 @@
 #include "hopbin/hop_bin_geometry.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 #include <cmath>
 

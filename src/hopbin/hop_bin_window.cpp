@@ -1,13 +1,13 @@
 #include "hopbin/hop_bin_window.h"
 
-#include "app/suite.h"
+#include "hopbin/hop_bin_context.h"
 #include "ui/surface_widget.h"
 #include "ui/window_surfaces.h"
 
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
-HopBinWindow::HopBinWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
+HopBinWindow::HopBinWindow(HopBinContext& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
     : QWidget(parent), suite_(suite), surfaces_(surfaces), hooks_(std::move(hooks)),
       picture_(new SurfaceWidget(this)) {
     setWindowTitle(QStringLiteral("Hop Bin Analyzer"));

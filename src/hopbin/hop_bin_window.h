@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-class Suite;
+struct HopBinContext;
 class WindowSurfaces;
 class SurfaceWidget;
 
@@ -20,7 +20,7 @@ public:
         std::function<void()> userClosed;       // the window's owner decides what a close ends
     };
 
-    HopBinWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
+    HopBinWindow(HopBinContext& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
     ~HopBinWindow() override;
 
     // The window became the active child window.
@@ -33,7 +33,7 @@ private:
     void Form_Resize();
     void Timer1_Timer();
 
-    Suite& suite_;
+    HopBinContext& suite_;
     WindowSurfaces& surfaces_;
     Hooks hooks_;
     bool closed_ = false;

@@ -1,7 +1,7 @@
 #include "hopbin/link_quality_meter.h"
 
-#include "app/number_text.h"
-#include "app/settings.h"
+#include "core/number_text.h"
+#include "core/settings.h"
 #include "hopbin/hop_bin_data.h"
 #include "ui/readable_colour.h"
 #include "ui/surface.h"

@@ -1,8 +1,8 @@
 #include "link/link_status_display.h"
 
-#include "app/number_text.h"
-#include "app/settings.h"
-#include "app/stop_flags.h"
+#include "core/number_text.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
 #include "ui/surface.h"
 
 LinkStatusDisplay::LinkStatusDisplay(const Settings& settings, const StopFlags& flags,

@@ -1,8 +1,8 @@
 #include "link/mode_protocol.h"
 
-#include "app/event_wait.h"
-#include "app/settings.h"
-#include "app/stop_flags.h"
+#include "core/event_wait.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
 #include "link/answer_match.h"
 #include "link/link_status_display.h"
 #include "link/radio_commands.h"

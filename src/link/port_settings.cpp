@@ -1,7 +1,7 @@
 #include "link/port_settings.h"
 
-#include "app/number_text.h"
-#include "app/settings.h"
+#include "core/number_text.h"
+#include "core/settings.h"
 
 #include <QFileInfo>
 #include <QSerialPort>

@@ -1,8 +1,8 @@
 #include "link/radio_link.h"
 
-#include "app/event_wait.h"
-#include "app/settings.h"
-#include "app/stop_flags.h"
+#include "core/event_wait.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
 #include "ui/message_boxes.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "network/network_query.h"
 
-#include "app/event_wait.h"
-#include "app/pending_commands.h"
-#include "app/recorder.h"
-#include "app/stop_flags.h"
+#include "core/event_wait.h"
+#include "core/pending_commands.h"
+#include "recording/recorder.h"
+#include "core/stop_flags.h"
 #include "link/mode_protocol.h"
 #include "link/radio_link.h"
 #include "network/query_file.h"

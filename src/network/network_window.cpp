@@ -1,7 +1,7 @@
 #include "network/network_window.h"
 
-#include "app/number_text.h"
-#include "app/suite.h"
+#include "core/number_text.h"
+#include "network/network_context.h"
 #include "network/button_row.h"
 #include "network/query_file_commands.h"
 #include "network/query_grid.h"
@@ -51,7 +51,7 @@ const GridColumn kGridColumns[] = {
 
 } // namespace
 
-NetworkWindow::NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
+NetworkWindow::NetworkWindow(NetworkContext& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
     : QWidget(parent), suite_(suite), surfaces_(surfaces), hooks_(std::move(hooks)) {
     setWindowTitle(QStringLiteral("Network Query"));
     // No fixed least size: the layout's own keeps every control whole.

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-class Suite;
+struct NetworkContext;
 class FileDialogs;
 class WindowSurfaces;
 class SurfaceWidget;
@@ -41,7 +41,7 @@ public:
         std::function<FileDialogs*()> fileDialogs;
     };
 
-    NetworkWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
+    NetworkWindow(NetworkContext& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
     ~NetworkWindow() override;
 
     // The selected test: 0 "Bin Analyzer", 1 "Spectrum", -1 none.
@@ -98,7 +98,7 @@ private:
     QWidget* buildQueryFrame();
     QWidget* buildLinkTestFrame();
 
-    Suite& suite_;
+    NetworkContext& suite_;
     WindowSurfaces& surfaces_;
     Hooks hooks_;
     QueryGrid* grid_ = nullptr;

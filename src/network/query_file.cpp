@@ -1,6 +1,6 @@
 #include "network/query_file.h"
 
-#include "app/csv_text.h"
+#include "recording/csv_text.h"
 
 #include <QRegularExpression>
 #include <QSet>

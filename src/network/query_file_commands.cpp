@@ -1,6 +1,6 @@
 #include "network/query_file_commands.h"
 
-#include "app/document_folder.h"
+#include "recording/document_folder.h"
 #include "network/network_query.h"
 #include "network/query_file.h"
 #include "ui/file_dialogs.h"

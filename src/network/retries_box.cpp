@@ -1,6 +1,6 @@
 #include "network/retries_box.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 std::optional<double> RetriesBoxNumber(const QString& text) {
     const auto value = parseFloat(text);

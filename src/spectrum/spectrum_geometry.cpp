@@ -1,6 +1,6 @@
 #include "spectrum/spectrum_geometry.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "spectrum/spectrum_markers.h"
 
-#include "app/number_text.h"
-#include "app/settings.h"
-#include "app/stop_flags.h"
+#include "core/number_text.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
 #include "link/link_status_display.h"
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_geometry.h"

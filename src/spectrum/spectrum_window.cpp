@@ -1,6 +1,6 @@
 #include "spectrum/spectrum_window.h"
 
-#include "app/suite.h"
+#include "spectrum/spectrum_context.h"
 #include "ui/surface_widget.h"
 #include "ui/window_surfaces.h"
 
@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-SpectrumWindow::SpectrumWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
+SpectrumWindow::SpectrumWindow(SpectrumContext& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent)
     : QWidget(parent), suite_(suite), surfaces_(surfaces), hooks_(std::move(hooks)),
       picture_(new SurfaceWidget(this)) {
     setWindowTitle(QStringLiteral("Spectrum Analyzer"));

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <functional>
 
-class Suite;
+struct SpectrumContext;
 class WindowSurfaces;
 class SurfaceWidget;
 
@@ -18,7 +18,7 @@ public:
         std::function<void()> userClosed;       // the window's owner decides what a close ends
     };
 
-    SpectrumWindow(Suite& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
+    SpectrumWindow(SpectrumContext& suite, WindowSurfaces& surfaces, Hooks hooks, QWidget* parent = nullptr);
     ~SpectrumWindow() override;
 
     void Form_Activate();
@@ -34,7 +34,7 @@ protected:
 private:
     void Form_Resize();
 
-    Suite& suite_;
+    SpectrumContext& suite_;
     WindowSurfaces& surfaces_;
     Hooks hooks_;
     bool closed_ = false;

@@ -1,6 +1,6 @@
 #include "ui/image_surface.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>

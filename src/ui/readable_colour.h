@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 // Text drawn beside the charts lies on the desktop's window colour, which a dark
 // desktop theme makes dark: the stored "Label Color" (black by default) would vanish

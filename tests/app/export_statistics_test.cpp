@@ -1,5 +1,5 @@
-#include "app/csv_text.h"
-#include "app/number_text.h"
+#include "recording/csv_text.h"
+#include "core/number_text.h"
 #include "app/statistics_table.h"
 #include "network/network_window.h"
 #include "support/main_window_fixture.h"

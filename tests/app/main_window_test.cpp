@@ -1,4 +1,4 @@
-#include "app/number_text.h"
+#include "core/number_text.h"
 #include "dialogs/about_box.h"
 #include "hopbin/hop_bin_window.h"
 #include "link/radio_commands.h"

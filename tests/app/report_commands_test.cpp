@@ -1,4 +1,4 @@
-#include "app/number_text.h"
+#include "core/number_text.h"
 #include "app/report_files.h"
 #include "hopbin/hop_bin_geometry.h"
 #include "hopbin/hop_bin_window.h"

@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "app/suite.h"
 #include "dialogs/packet_generator.h"
 #include "dialogs/ping_test_window.h"

@@ -2,8 +2,8 @@
 // radio up for a run, reading the report stream (out-of-step bytes, split reports,
 // silence, pause), the redraws and ending a run.
 
-#include "app/number_text.h"
-#include "app/recorder.h"
+#include "core/number_text.h"
+#include "recording/recorder.h"
 #include "hopbin/hop_bin_analyzer.h"
 #include "hopbin/hop_bin_data.h"
 #include "hopbin/hop_bin_display.h"

@@ -1,7 +1,7 @@
 #include "hopbin/hop_bin_display.h"
 
-#include "app/settings.h"
-#include "app/stop_flags.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
 #include "hopbin/hop_bin_data.h"
 #include "link/link_status_display.h"
 #include "support/fakes.h"

@@ -1,6 +1,6 @@
 #include "hopbin/link_quality_meter.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "hopbin/hop_bin_data.h"
 #include "support/fakes.h"
 #include "ui/image_surface.h"

@@ -1,7 +1,7 @@
 // COM numbers for this computer's serial devices: kept across runs, the lowest free
 // number for a new device, built-in ports on their natural numbers, sixteen at most.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "link/port_discovery.h"
 #include "link/port_settings.h"
 

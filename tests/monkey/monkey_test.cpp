@@ -4,7 +4,7 @@
 
 #include "action_log.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "app/suite.h"
 #include "monkey.h"
 #include "monkey_target.h"

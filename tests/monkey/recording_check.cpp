@@ -1,6 +1,6 @@
 #include "recording_check.h"
 
-#include "app/recorder.h"
+#include "recording/recorder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

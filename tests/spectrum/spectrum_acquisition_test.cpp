@@ -3,8 +3,8 @@
 // radio and from garbled answers, the sweep time text, the meter, view mode,
 // playback without a recording reader, and ending a sweep with Stop.
 
-#include "app/number_text.h"
-#include "app/recorder.h"
+#include "core/number_text.h"
+#include "recording/recorder.h"
 #include "link/link_status_display.h"
 #include "spectrum/spectrum_analyzer.h"
 #include "spectrum/spectrum_data.h"

@@ -1,7 +1,7 @@
 #include "spectrum/spectrum_markers.h"
 
-#include "app/settings.h"
-#include "app/stop_flags.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
 #include "link/link_status_display.h"
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_display.h"

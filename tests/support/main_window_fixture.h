@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "app/suite.h"
 #include "support/emulator_process.h"
 #include "support/fakes.h"

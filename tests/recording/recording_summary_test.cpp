@@ -1,7 +1,7 @@
 // The veltrane-recording tool: the summary of a recording, its records as CSV lines,
 // and the program as a user runs it.
 
-#include "app/recording_summary.h"
+#include "recording/recording_summary.h"
 
 #include <QBuffer>
 #include <QDir>

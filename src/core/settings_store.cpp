@@ -1,6 +1,6 @@
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
 void Settings::applyStartupConversions() {
     // An index outside the table leaves the index itself as the rate text.

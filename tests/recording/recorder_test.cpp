@@ -2,9 +2,9 @@
 // the pacing of playback worked out from the recorded times, the end of a
 // playback, and moving the position.
 
-#include "app/event_wait.h"
-#include "app/recorder.h"
-#include "app/stop_flags.h"
+#include "core/event_wait.h"
+#include "recording/recorder.h"
+#include "core/stop_flags.h"
 #include "support/fakes.h"
 #include "support/suite_fixture.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/recording_file.h"
+#include "recording/recording_file.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,7 +6,7 @@
 // file's size and a file of several hundred megabytes is no different from a small
 // one.
 
-#include "app/recording_file.h"
+#include "recording/recording_file.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -1,6 +1,6 @@
-#include "app/event_wait.h"
+#include "core/event_wait.h"
 
-#include "app/stop_flags.h"
+#include "core/stop_flags.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

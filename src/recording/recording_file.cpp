@@ -1,4 +1,4 @@
-#include "app/recording_file.h"
+#include "recording/recording_file.h"
 
 #include <QtEndian>
 #include <algorithm>

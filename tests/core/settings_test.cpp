@@ -1,5 +1,5 @@
-#include "app/settings.h"
-#include "app/settings_store.h"
+#include "core/settings.h"
+#include "core/settings_store.h"
 #include "link/link_status_display.h"
 #include "link/port_settings.h"
 

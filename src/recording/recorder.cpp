@@ -1,8 +1,8 @@
-#include "app/recorder.h"
+#include "recording/recorder.h"
 
-#include "app/event_wait.h"
-#include "app/number_text.h"
-#include "app/time_of_day.h"
+#include "core/event_wait.h"
+#include "core/number_text.h"
+#include "core/time_of_day.h"
 #include "ui/transport_view.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/atomic_file.h"
+#include "core/atomic_file.h"
 
 #include <QDir>
 #include <QFileInfo>

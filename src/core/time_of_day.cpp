@@ -1,4 +1,4 @@
-#include "app/time_of_day.h"
+#include "core/time_of_day.h"
 
 #include <QTime>
 

@@ -1,7 +1,7 @@
 // The recording file: the 16-byte record layout on disk, numbering, buffering, and
 // what happens when the disk refuses a write.
 
-#include "app/recording_file.h"
+#include "recording/recording_file.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "app/csv_text.h"
+#include "recording/csv_text.h"
 
 #include <QStringDecoder>
 #include <cmath>

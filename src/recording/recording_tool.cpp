@@ -3,7 +3,7 @@
 //
 // Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.
 
-#include "app/recording_summary.h"
+#include "recording/recording_summary.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "app/pending_commands.h"
+#include "core/pending_commands.h"
 
-#include "app/event_wait.h"
-#include "app/stop_flags.h"
+#include "core/event_wait.h"
+#include "core/stop_flags.h"
 
 PendingCommands::PendingCommands(const StopFlags& flags, const EventWait& wait, QObject* parent)
     : QObject(parent), flags_(flags), wait_(wait) {

@@ -1,6 +1,6 @@
-#include "app/recording_summary.h"
+#include "recording/recording_summary.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 #include <QFileInfo>
 #include <QStringList>

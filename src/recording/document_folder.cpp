@@ -1,6 +1,6 @@
-#include "app/document_folder.h"
+#include "recording/document_folder.h"
 
-#include "app/atomic_file.h"
+#include "core/atomic_file.h"
 #include "ui/file_dialogs.h"
 #include "ui/message_boxes.h"
 
