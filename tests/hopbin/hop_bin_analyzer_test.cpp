@@ -68,23 +68,13 @@ protected:
         ASSERT_TRUE(runEventsUntil([&] { return suite->link.ReceiveBuffer.size() >= size; }));
     }
 
-    // Raises StopRequested after `ms`, as a click on Stop would, unless the test has
-    // ended by then.
-    void stopRunAfter(int ms) {
-        QTimer::singleShot(ms, &scope, [this] { suite->flags.StopRequested = true; });
-    }
-
     QByteArray sentToRadio() {
         runEventsFor(20);
         return emulator.takeReceived();
     }
 
-    const BinStats& remoteOf(int bin) const {
-        return data.HopBins[static_cast<std::size_t>(bin)][kRemoteSide];
-    }
-    const BinStats& pcOf(int bin) const {
-        return data.HopBins[static_cast<std::size_t>(bin)][kPcSide];
-    }
+    const BinStats& remoteOf(int bin) const { return data.HopBins[std::size_t(bin)][kRemoteSide]; }
+    const BinStats& pcOf(int bin) const { return data.HopBins[std::size_t(bin)][kPcSide]; }
 
     HopBinData data;
     // The analyzer's own transport state (the suite's stays idle).
@@ -94,9 +84,6 @@ protected:
     std::unique_ptr<HopBinDisplay> display;
     std::unique_ptr<LinkQualityMeter> meter;
     std::unique_ptr<HopBinAnalyzer> analyzer;
-    // Context of the test's timers: whatever has not fired when the test ends is
-    // dropped with it.
-    QObject scope;
 };
 
 // --- one report at a time ------------------------------------------------------
@@ -197,7 +184,7 @@ TEST_F(HopBinAnalyzerTest, RunStartPollsTheLinkUntilSyncThenEntersBinReportMode)
             suite->flags.HopBinStopped = true;
     });
     poll.start(10);
-    stopRunAfter(5000); // safety net
+    stopAfter(5000); // safety net
 
     analyzer->AcquireBinReports(0);
 
@@ -226,7 +213,7 @@ TEST_F(HopBinAnalyzerTest, StopEndsARunningAcquisition) {
     ASSERT_NO_FATAL_FAILURE(startRadio());
     QElapsedTimer clock;
     clock.start();
-    stopRunAfter(800);
+    stopAfter(800);
 
     analyzer->AcquireBinReports(0);
 
@@ -259,7 +246,7 @@ TEST_F(HopBinAnalyzerTest, ClosingTheWindowEndsAWaitForASilentRadioAtOnce) {
 
 TEST_F(HopBinAnalyzerTest, CycleLimitEndsTheRunAfterPassesOfTheHopPattern) {
     ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("500")}));
-    stopRunAfter(5000); // safety net
+    stopAfter(5000); // safety net
 
     analyzer->AcquireBinReports(2);
 
@@ -332,7 +319,7 @@ TEST_F(HopBinRedrawTest, ABacklogIsWorkedOffWithFewerRedraws) {
             suite->flags.HopBinStopped = true;
     });
     poll.start(10);
-    stopRunAfter(10000); // safety net
+    stopAfter(10000); // safety net
     analyzer->AcquireBinReports(0);
 
     EXPECT_EQ(data.TotalReports, 60.0f);

@@ -77,7 +77,7 @@ TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) 
     // record leads; six bytes that start no record wait for more.
     runQueryWith({bytes({0x87, 0x12, 0x34, 0x0A, 0x1B, 0xFF}),
                   QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9) +
-                      bytes({0xCC, 0x85, 0x00, 0x01, 0x02}),
+                      bytes({0xCC, 0x85, 0x00, 0x01, 0x02, 0x11}),
                   bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF, 0x87, 0, 0, 0x5E, 0x6F, 0x01}),
                   QByteArray("\x11\x12\x13\x14\x15\x16", 6)});
 
