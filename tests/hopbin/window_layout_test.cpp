@@ -1,40 +1,26 @@
+// Where the Network Query window and the analyzer go in a 9000 x 6000 twip main window.
+
 #include "hopbin/window_layout.h"
 
 #include <gtest/gtest.h>
 
-TEST(TileChildWindows, NetworkWindowTakesTheRightThirdBesideTheAnalyzer) {
-    TilingInput in;
-    in.clientWidth = 9000;
-    in.clientHeight = 6000;
-    in.networkWindowShown = true;
-    in.binAnalyzerSelected = true;
-    const ChildPlacement p = TileChildWindows(in);
-    EXPECT_DOUBLE_EQ(p.network.left(), 6030);
-    EXPECT_DOUBLE_EQ(p.network.width(), 2970);
-    EXPECT_DOUBLE_EQ(p.network.height(), 6000);
-    ASSERT_TRUE(p.analyzer.has_value());
-    EXPECT_DOUBLE_EQ(p.analyzer->left(), 0);
-    EXPECT_DOUBLE_EQ(p.analyzer->width(), 6030);
-    EXPECT_DOUBLE_EQ(p.analyzer->height(), 6000);
-
-    in.binAnalyzerSelected = false;
-    in.spectrumSelected = true;
-    EXPECT_TRUE(TileChildWindows(in).analyzer.has_value());
-}
-
-TEST(TileChildWindows, WithoutAnAnalyzerTheNetworkWindowIsCentredAtHalfWidth) {
-    TilingInput in;
-    in.clientWidth = 9000;
-    in.clientHeight = 6000;
-    in.networkWindowShown = true; // but no test selected
-    ChildPlacement p = TileChildWindows(in);
-    EXPECT_DOUBLE_EQ(p.network.left(), 2250);
-    EXPECT_DOUBLE_EQ(p.network.width(), 4500);
-    EXPECT_FALSE(p.analyzer.has_value());
-
-    in.networkWindowShown = false; // the menu entry unchecked
-    in.binAnalyzerSelected = true;
-    p = TileChildWindows(in);
-    EXPECT_DOUBLE_EQ(p.network.width(), 4500);
-    EXPECT_FALSE(p.analyzer.has_value());
+TEST(TileChildWindows, TheNetworkWindowTakesTheRightThirdOnlyBesideAnAnalyzer) {
+    struct Case {
+        bool shown, binAnalyzer, spectrum;
+        QRectF network;
+        std::optional<QRectF> analyzer;
+    };
+    const Case cases[] = {
+        {true, true, false, {6030, 0, 2970, 6000}, QRectF(0, 0, 6030, 6000)},
+        {true, false, true, {6030, 0, 2970, 6000}, QRectF(0, 0, 6030, 6000)},
+        // No test selected, or the menu entry unchecked: centred at half width.
+        {true, false, false, {2250, 0, 4500, 6000}, std::nullopt},
+        {false, true, false, {2250, 0, 4500, 6000}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.shown << c.binAnalyzer << c.spectrum);
+        const ChildPlacement p = TileChildWindows({9000, 6000, c.shown, c.binAnalyzer, c.spectrum});
+        EXPECT_EQ(p.network, c.network);
+        EXPECT_EQ(p.analyzer, c.analyzer);
+    }
 }

@@ -40,7 +40,7 @@ void expectWholeCaptions(QWidget& window) {
 
 using NetworkQueryLayout = MainWindowOnEmulator;
 
-TEST_F(NetworkQueryLayout, EveryColumnShowsItsHeaderAndItsWidestCellWhole) {
+TEST_F(NetworkQueryLayout, EveryColumnCellAndCaptionIsWholeInANarrowOrAWideWindow) {
     startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"), QStringLiteral("--query-rate"),
                 QStringLiteral("200")});
     NetworkWindow* network = window->networkWindow();
@@ -78,15 +78,11 @@ TEST_F(NetworkQueryLayout, EveryColumnShowsItsHeaderAndItsWidestCellWhole) {
         EXPECT_LE(used.height(), 2 * headerFont.lineSpacing()) << text.toStdString();
         EXPECT_LE(used.height(), header->height()) << text.toStdString();
     }
-}
 
-TEST_F(NetworkQueryLayout, ButtonsAndLabelsKeepTheirWholeCaptionsInANarrowWindow) {
-    startSuite();
-    NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(network);
+    // The user drags the window as narrow and as low as it goes: every button and
+    // label keeps its whole caption, the query buttons all there at full width.
     auto* sub = qobject_cast<QMdiSubWindow*>(network->parentWidget());
     ASSERT_TRUE(sub);
-    // The user drags the window as narrow and as low as it goes.
     sub->resize(1, 1);
     QCoreApplication::processEvents();
     expectWholeCaptions(*network);

@@ -61,117 +61,61 @@ protected:
 
 } // namespace
 
-TEST(QueryRecords, TheTwoRecordKindsAndWhatIsLeftWaiting) {
-    QueryHead head = examineQueryHead(bytes({0xCC, 0x85, 0x00, 0x01, 0x02}));
-    ASSERT_EQ(head.action, QueryHead::Action::Record);
-    EXPECT_EQ(head.size, 5);
-    EXPECT_TRUE(head.record.hasRole && head.record.client);
-    EXPECT_EQ(head.record.channel, 5);
-    EXPECT_EQ(addressText(head.record.address), QStringLiteral("00 01 02"));
-
-    head = examineQueryHead(bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF}));
-    EXPECT_FALSE(head.record.client);
-    EXPECT_EQ(channelText(head.record.channel), QStringLiteral("A"));
-    EXPECT_EQ(roleText(head.record.client), QStringLiteral("Server"));
-    EXPECT_EQ(channelText(0x3F), QStringLiteral("3F"));
-
-    head = examineQueryHead(bytes({0x87, 0x55, 0x66, 0x0A, 0x1B, 0xFF}));
-    ASSERT_EQ(head.action, QueryHead::Action::Record);
-    EXPECT_EQ(head.size, 6);
-    EXPECT_FALSE(head.record.hasRole);
-    EXPECT_EQ(addressText(head.record.address), QStringLiteral("0A 1B FF"));
-
-    // A record not yet whole, or up to six bytes of anything, waits for more.
+TEST(QueryRecords, ARecordNotYetWholeOrUpToSixBytesOfAnythingWaitForMore) {
     EXPECT_EQ(examineQueryHead(bytes({0xCC, 0x85, 0x00, 0x01})).action, QueryHead::Action::Wait);
     EXPECT_EQ(examineQueryHead(bytes({0x87, 1, 2, 3, 4})).action, QueryHead::Action::Wait);
     EXPECT_EQ(examineQueryHead(QByteArray(6, 'x')).action, QueryHead::Action::Wait);
     EXPECT_EQ(examineQueryHead(QByteArray(7, 'x')).action, QueryHead::Action::DropOne);
-
-    EXPECT_EQ(addressBytes(QStringLiteral("0A 1B FF")), bytes({0x0A, 0x1B, 0xFF}));
-    EXPECT_EQ(addressBytes(QStringLiteral("00 01 02")), bytes({0x00, 0x01, 0x02}));
+    EXPECT_EQ(channelText(0x3F), QStringLiteral("3F"));
 }
 
-TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndTheSecondRadioSelectsTheFirst) {
+TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) {
     start();
     ASSERT_FALSE(HasFatalFailure());
-    runQueryWith({bytes({0xCC, 0x85, 0x00, 0x01, 0x02}), bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF}),
-                  bytes({0x87, 0, 0, 0x0A, 0x1B, 0xFF}) + bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF})});
+    // A long record before any short one has no role or channel; later ones take
+    // those of the last short record. Junk is dropped a byte at a time until a
+    // record leads; six bytes that start no record wait for more.
+    runQueryWith({bytes({0x87, 0x12, 0x34, 0x0A, 0x1B, 0xFF}),
+                  QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9) +
+                      bytes({0xCC, 0x85, 0x00, 0x01, 0x02, 0x11}),
+                  bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF, 0x87, 0, 0, 0x5E, 0x6F, 0x01}),
+                  QByteArray("\x11\x12\x13\x14\x15\x16", 6)});
 
-    ASSERT_EQ(view->rows.size(), 2u);
-    EXPECT_EQ(rowOf(*view, 1), (QStringList{"1", "00 01 02", "Client", "5", "1", ""}));
-    EXPECT_EQ(rowOf(*view, 2), (QStringList{"2", "0A 1B FF", "Server", "A", "3", "Pump house"}));
-    EXPECT_EQ(suite->query.MacAddressList, (QStringList{"00 01 02", "0A 1B FF"}));
-    EXPECT_EQ(suite->query.MacAddressCount, 2);
-    EXPECT_TRUE(leftOver.isEmpty());
+    ASSERT_EQ(view->rows.size(), 3u);
+    EXPECT_EQ(rowOf(*view, 1), (QStringList{"1", "0A 1B FF", "", "", "2", "Pump house"}));
+    EXPECT_EQ(rowOf(*view, 2), (QStringList{"2", "00 01 02", "Client", "5", "1", ""}));
+    EXPECT_EQ(rowOf(*view, 3), (QStringList{"3", "5E 6F 01", "Server", "A", "1", ""}));
+    EXPECT_EQ(suite->query.MacAddressList, (QStringList{"0A 1B FF", "00 01 02", "5E 6F 01"}));
+    EXPECT_EQ(suite->query.MacAddressCount, 3);
+    EXPECT_EQ(suite->query.RecordsParsed, 4);
+    EXPECT_EQ(leftOver, QByteArray("\x11\x12\x13\x14\x15\x16", 6));
 
-    // The first radio found selected nothing; the second selected entry "1" while
-    // the selector held only that entry.
-    EXPECT_EQ(view->selector, (QStringList{"1", "2"}));
-    EXPECT_EQ(view->selectionsWhileListing, (std::vector<qsizetype>{1}));
-    EXPECT_EQ(view->selected, 0);
-
-    // Acquisition mode on and off, and the first radio made the destination.
-    const QByteArray sent = emulator.takeReceived();
+    // The first radio found selected nothing; each later one selected the radio
+    // listed last before it, while the selector held only the entries up to it.
+    EXPECT_EQ(view->selector, (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(view->selectionsWhileListing, (std::vector<qsizetype>{1, 2}));
+    EXPECT_EQ(view->selected, 1);
+    // Acquisition mode on and off, and the radios made the destination in turn.
+    QByteArray sent = emulator.takeReceived();
     EXPECT_TRUE(sent.contains(bytes({0xCC, 0x8E, 0x01})));
+    EXPECT_TRUE(sent.contains(bytes({0xCC, 0x10, 0x0A, 0x1B, 0xFF})));
     EXPECT_TRUE(sent.contains(bytes({0xCC, 0x10, 0x00, 0x01, 0x02})));
     EXPECT_TRUE(sent.contains(bytes({0xCC, 0x8E, 0x00})));
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
-    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("mode=0")));
-}
 
-TEST_F(NetworkQueryTest, ALongRecordBeforeAnyShortOneHasNoRoleOrChannel) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
-    runQueryWith({bytes({0x87, 0x12, 0x34, 0x0A, 0x1B, 0xFF})});
-    EXPECT_EQ(rowOf(*view, 1), (QStringList{"1", "0A 1B FF", "", "", "1", "Pump house"}));
-}
-
-TEST_F(NetworkQueryTest, GarbageIsDroppedOneByteAtATimeUntilARecordLeads) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
-    // Nine junk bytes, then a record: the junk goes, the record is read.
-    runQueryWith({QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9) +
-                  bytes({0xCC, 0x85, 0x00, 0x01, 0x02}) +
-                  QByteArray("\x11\x12\x13\x14\x15\x16", 6)});
-    EXPECT_EQ(suite->query.MacAddressCount, 1);
-    EXPECT_EQ(suite->query.RecordsParsed, 1);
-    // Six bytes that start no record stay, waiting for more.
-    EXPECT_EQ(leftOver, QByteArray("\x11\x12\x13\x14\x15\x16", 6));
-}
-
-TEST_F(NetworkQueryTest, ChoosingARadioSendsItsAddressAsTheDestination) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
-    runQueryWith({bytes({0xCC, 0x85, 0x00, 0x01, 0x02}), bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF})});
-    emulator.takeReceived();
-
-    view->selectSelectorEntry(1); // entry "2"
-    const QByteArray sent = emulator.takeReceived();
-    EXPECT_TRUE(sent.contains(bytes({0xCC, 0x10, 0x0A, 0x1B, 0xFF}))) << sent.toHex(' ').data();
-    EXPECT_EQ(view->currentRow, 2);
-    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("dest=0A1BFF")))
-        << qPrintable(emulator.command(QStringLiteral("state")));
+    view->selectSelectorEntry(2); // entry "3"
+    sent = emulator.takeReceived();
+    EXPECT_TRUE(sent.contains(bytes({0xCC, 0x10, 0x5E, 0x6F, 0x01}))) << sent.toHex(' ').data();
+    EXPECT_EQ(view->currentRow, 3);
+    const QString state = emulator.command(QStringLiteral("state"));
+    EXPECT_TRUE(state.contains(QStringLiteral("dest=5E6F01"))) << qPrintable(state);
+    EXPECT_TRUE(state.contains(QStringLiteral("mode=0"))) << qPrintable(state);
     // The radio's own address was read first, for restoring it at shut-down.
     EXPECT_EQ(suite->modes.LocalRadioAddress, bytes({0x12, 0x34, 0x56}));
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
-}
 
-TEST_F(NetworkQueryTest, RunQueryStartsWithOneEmptyRowAndAnEmptySelector) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
-    std::vector<QByteArray> four;
-    for (unsigned char a = 1; a <= 4; ++a)
-        four.push_back(bytes({0xCC, 0x01, a, a, a}));
-    runQueryWith(four);
-    ASSERT_EQ(view->rows.size(), 4u);
-
-    runQueryWith({});
-    EXPECT_EQ(view->rows.size(), 1u);
-    EXPECT_EQ(rowOf(*view, 1), (QStringList{"", "", "", "", "", ""}));
-    EXPECT_TRUE(view->selector.isEmpty());
-    EXPECT_EQ(suite->query.MacAddressCount, 0);
-
-    // Run Query while a query runs does nothing.
+    // Run Query starts afresh: one empty row, an empty selector. Pressed while a
+    // query runs, it does nothing.
     bool nestedReturned = false;
     QTimer::singleShot(50, &scope, [&] {
         suite->query.ButtonRunQuery_Click();
@@ -179,4 +123,8 @@ TEST_F(NetworkQueryTest, RunQueryStartsWithOneEmptyRowAndAnEmptySelector) {
     });
     runQueryWith({});
     EXPECT_TRUE(nestedReturned);
+    EXPECT_EQ(view->rows.size(), 1u);
+    EXPECT_EQ(rowOf(*view, 1), (QStringList{"", "", "", "", "", ""}));
+    EXPECT_TRUE(view->selector.isEmpty());
+    EXPECT_EQ(suite->query.MacAddressCount, 0);
 }

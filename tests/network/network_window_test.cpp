@@ -1,40 +1,44 @@
+// The Network Query window as the user works it: the stored choices, the retries
+// box, Run Query on the emulator's radios, choosing a radio in the grid, typing a
+// description, and saving and loading a query.
+
 #include "network/network_window.h"
+#include "network/query_file.h"
 #include "network/query_grid.h"
+#include "network/retries_box.h"
 #include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 using NetworkWindowTest = MainWindowOnEmulator;
 
-TEST_F(NetworkWindowTest, StoredSpectrumTestAndAverageMeterAreSelectedOnLoad) {
-    startSuite({}, "[Settings]\nMeter%20Test=1\nMeter%20Type1=0\nMeter%20Type0=1\n");
-    NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(network);
-    EXPECT_TRUE(network->testOption(1)->isChecked());
-    EXPECT_TRUE(network->meterOption(0)->isChecked());
-    EXPECT_EQ(window->hopBinWindow(), nullptr);
-    EXPECT_EQ(suite->meter.MeterTitle, QStringLiteral("Average RSSI (dBm)"));
-}
-
-TEST_F(NetworkWindowTest, ClearResultsResetsTheStatisticsAndRedrawsTheMeter) {
-    startSuite();
-    suite->hopBinData.TotalReports = 200;
-    suite->hopBinData.MissedBins = 10;
-    window->networkWindow()->Button_ClearLinkTest_Click();
-    EXPECT_EQ(suite->hopBinData.TotalReports, 0.0f);
-    EXPECT_EQ(suite->hopBinData.MissedBins, 0.0f);
-}
-
 namespace {
-// Runs Run Query on the emulator's radios and presses Stop Query after a second.
+// Clicks Run Query on the emulator's radios and Stop Query a second later.
 void runQueryForASecond(NetworkWindow& network) {
-    QTimer::singleShot(1000, &network, [&network] { network.ButtonStopQuery_Click(); });
-    network.ButtonRunQuery_Click();
+    QTimer::singleShot(1000, &network, [&network] {
+        QTest::mouseClick(network.stopQueryButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(network.runQueryButton(), Qt::LeftButton);
+}
+
+// What the grid shows: every cell of every result row.
+QList<QStringList> gridCells(const NetworkWindow& network) {
+    QList<QStringList> rows;
+    for (int row = 1; row <= network.resultRows(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < QueryGrid::kColumns; ++column)
+            cells << network.cell(row, column);
+        rows << cells;
+    }
+    return rows;
 }
 
 // A left click on cell (row, column) of the grid, numbered as the query numbers them.
@@ -59,6 +63,44 @@ void listRadio(Suite& suite, NetworkWindow& network, const QString& address,
     network.grid()->setCurrentCell(0, column - 1);
 }
 } // namespace
+
+TEST_F(NetworkWindowTest, TheStoredChoicesTheRetriesBoxAndClearResults) {
+    startSuite({}, "[Settings]\nMeter%20Test=1\nMeter%20Type1=0\nMeter%20Type0=1\n");
+    NetworkWindow* network = window->networkWindow();
+    ASSERT_TRUE(network);
+    EXPECT_TRUE(network->testOption(1)->isChecked());
+    EXPECT_TRUE(network->meterOption(0)->isChecked());
+    EXPECT_EQ(window->hopBinWindow(), nullptr);
+    EXPECT_EQ(suite->meter.MeterTitle, QStringLiteral("Average RSSI (dBm)"));
+
+    // Only 1 to 255 is kept; anything else is answered and the box reads 1.
+    for (const char* bad : {"0", "256", "", "0.4"}) {
+        network->retriesBox()->setText(QString::fromLatin1(bad));
+        network->Text1_LostFocus();
+        EXPECT_EQ(messages.shown.last(), QStringLiteral("Retries must be set between 1 and 255"));
+        EXPECT_EQ(network->retriesBox()->text(), QStringLiteral("1"));
+        EXPECT_EQ(suite->settings.Retries, 1);
+    }
+    messages.shown.clear();
+    for (const auto& [good, stored] : {std::pair{"255", 255}, {"1", 1}, {"2.5", 2}}) {
+        network->retriesBox()->setText(QString::fromLatin1(good));
+        network->Text1_LostFocus();
+        EXPECT_EQ(suite->settings.Retries, stored) << good;
+    }
+    EXPECT_TRUE(messages.shown.isEmpty());
+    // While being typed, the box gives the statistics a run length they can use.
+    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("3"), 1), 3);
+    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("1.2.3"), 4), 4);
+    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("0"), 4), 1);
+    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("9999"), 4), 255);
+
+    QTest::mouseClick(network->testOption(0), Qt::LeftButton); // the hop bin test
+    suite->hopBinData.TotalReports = 200;
+    suite->hopBinData.MissedBins = 10;
+    network->Button_ClearLinkTest_Click();
+    EXPECT_EQ(suite->hopBinData.TotalReports, 0.0f);
+    EXPECT_EQ(suite->hopBinData.MissedBins, 0.0f);
+}
 
 TEST_F(NetworkWindowTest, RunQueryListsTheRadiosHeardAndShutDownRestoresTheOwnAddress) {
     startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"), QStringLiteral("--query-rate"),
@@ -185,22 +227,14 @@ TEST_F(NetworkWindowTest, ATypedCharacterOpensTheDescriptionEditorAndEnterStores
     EXPECT_FALSE(grid->editing());
     EXPECT_EQ(grid->currentColumnNumber(), 4);
     EXPECT_EQ(network->cell(1, 5), QStringLiteral("Pumpxy"));
-}
 
-TEST_F(NetworkWindowTest, EnterTabAndOtherColumnsOpenNoEditor) {
-    startSuite();
-    NetworkWindow* network = window->networkWindow();
-    QueryGrid* grid = network->grid();
-    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), 5);
-    QTest::keyClick(grid, Qt::Key_Return);
-    EXPECT_FALSE(grid->editing());
-    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), 5);
-    QTest::keyClick(grid, Qt::Key_Tab);
-    EXPECT_FALSE(grid->editing());
-    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), 3);
-    QTest::keyClick(grid, Qt::Key_X);
-    EXPECT_FALSE(grid->editing());
-
+    // Enter and Tab open no editor, nor does a character in another column.
+    for (const auto& [key, column] :
+         {std::pair{Qt::Key_Return, 5}, {Qt::Key_Tab, 5}, {Qt::Key_X, 3}}) {
+        listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), column);
+        QTest::keyClick(grid, key);
+        EXPECT_FALSE(grid->editing()) << key;
+    }
     // With no radio listed the text stays in the grid only.
     suite->query.MacAddressList.clear();
     suite->query.MacAddressCount = 0;
@@ -208,44 +242,69 @@ TEST_F(NetworkWindowTest, EnterTabAndOtherColumnsOpenNoEditor) {
     QTest::keyClick(grid, Qt::Key_Z);
     QTest::keyClick(grid->descriptionEditor(), Qt::Key_Return);
     EXPECT_EQ(network->cell(1, 5), QStringLiteral("z"));
-    EXPECT_FALSE(storedText().contains(QStringLiteral("MAC")));
+    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), QStringLiteral("0A 1B FF")),
+              QStringLiteral("Pumpxy"));
 }
 
-TEST_F(NetworkWindowTest, DescriptionsKeepEveryCharacter) {
-    startSuite();
-    const QString address = QStringLiteral("5E 6F 01");
-    const QString text =
-        QStringLiteral("Tank \"B\" = [north]; 100% \\ line\nzweite Zeile, Grüße ✓");
-    {
-        SettingsStore store(settingsPath);
-        WriteDescription(store, address, text);
-    }
-    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), address), text);
-    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), QStringLiteral("00 00 00")), QString());
-}
-
-TEST_F(NetworkWindowTest, QueryFilesAndRetriesAnswerAsTheyShould) {
-    startSuite();
+// A query saved and loaded again shows every field as it was, marked as a past
+// query; loading sends nothing to the radio and chooses no radio. A file that is
+// no whole query file is named with its fault and leaves the grid as it was.
+TEST_F(NetworkWindowTest, SaveAndLoadRoundTripExactlyWithoutARadioExchange) {
+    startSuite({QStringLiteral("--query-rate"), QStringLiteral("200")});
     NetworkWindow* network = window->networkWindow();
-    ScriptedFileDialogs files; // both dialogs cancelled
+    ScriptedFileDialogs files; // cancelled until answered
     window->setFileDialogs(files);
-    network->ButtonLoadQuery_Click();
-    network->ButtonSaveQuery_Click();
+    QTest::mouseClick(network->saveQueryButton(), Qt::LeftButton);
     ASSERT_EQ(messages.shown.size(), 1); // no query has run: nothing to save
     EXPECT_TRUE(messages.shown.at(0).startsWith(QStringLiteral("There is no query to save")));
-    EXPECT_EQ(files.requests.size(), 1u); // only Load asked for a file
+    EXPECT_TRUE(files.requests.empty());
     messages.shown.clear();
 
-    for (const char* bad : {"0", "256", ""}) {
-        network->retriesBox()->setText(QString::fromLatin1(bad));
-        network->Text1_LostFocus();
-        EXPECT_EQ(messages.shown.last(), QStringLiteral("Retries must be set between 1 and 255"));
-        EXPECT_EQ(network->retriesBox()->text(), QStringLiteral("1"));
-        EXPECT_EQ(suite->settings.Retries, 1);
+    runQueryForASecond(*network);
+    ASSERT_EQ(network->resultRows(), 3);
+    network->setCell(2, 5, QStringLiteral("Mast \"B\", north\nsecond line"));
+    const QList<QStringList> saved = gridCells(*network);
+    const QDateTime ranAt = suite->query.RanAt;
+    files.saveAnswer = dir.filePath(QStringLiteral("site.csv"));
+    QTest::mouseClick(network->saveQueryButton(), Qt::LeftButton);
+    ASSERT_FALSE(files.requests.empty());
+    EXPECT_EQ(files.requests.back().nameFilters.section(QStringLiteral(";;"), 0, 0),
+              QStringLiteral("Query Files (*.csv)"));
+
+    runQueryForASecond(*network); // the radios again, with other counts
+    ASSERT_NE(gridCells(*network), saved);
+    emulator.takeReceived();
+    files.openAnswer = files.saveAnswer;
+    QTest::mouseClick(network->loadQueryButton(), Qt::LeftButton);
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join(u'\n').toStdString();
+    EXPECT_EQ(gridCells(*network), saved);
+    EXPECT_EQ(suite->query.MacAddressCount, 3);
+    EXPECT_TRUE(network->pastQueryLabel()->isVisible());
+    EXPECT_EQ(network->pastQueryLabel()->text(),
+              QStringLiteral("Past query of %1, from site.csv")
+                  .arg(ranAt.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    EXPECT_EQ(network->radioSelector()->count(), 3);
+    EXPECT_EQ(network->radioSelector()->currentIndex(), -1);
+    runEventsFor(300);
+    EXPECT_TRUE(emulator.takeReceived().isEmpty());
+
+    QFile file(dir.filePath(QStringLiteral("bad.csv")));
+    for (const QByteArray& bad :
+         {QByteArray("Query Run,2026"), QByteArray(kQueryFileSizeLimit + 1, 'x')}) {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bad);
+        file.close();
+        messages.shown.clear();
+        files.openAnswer = file.fileName();
+        QTest::mouseClick(network->loadQueryButton(), Qt::LeftButton);
+        const QString message = messages.shown.join(u'\n');
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Could not load \"")))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("unchanged"))) << message.toStdString();
+        EXPECT_EQ(gridCells(*network), saved);
     }
-    messages.shown.clear();
-    network->retriesBox()->setText(QStringLiteral("255"));
-    network->Text1_LostFocus();
-    EXPECT_TRUE(messages.shown.isEmpty());
-    EXPECT_EQ(suite->settings.Retries, 255);
+    EXPECT_TRUE(messages.shown.join(u' ').contains(QStringLiteral("larger")));
+
+    runQueryForASecond(*network); // a new query replaces the past one and its mark
+    EXPECT_FALSE(network->pastQueryLabel()->isVisible());
 }
