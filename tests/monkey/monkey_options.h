@@ -11,34 +11,17 @@
 //                              the random input and go to the exit checks)
 //   VELTRANE_MONKEY_SKIP       action names, comma-separated, that do nothing (their
 //                              random draws are still made, so the rest of the
-//                              sequence stays the same), e.g. "leave program,port select ok"
+//                              sequence stays the same), e.g. "leave or come back,keys"
 //   VELTRANE_MONKEY_LOG        where the action log goes (default monkey-SEED.log)
 struct MonkeyOptions {
-    unsigned seed = 1;
-    double seconds = 60;
-    bool keepGoing = false;
-    QStringList skipped;
-    QString logPath;
-
-    static MonkeyOptions fromEnvironment() {
-        MonkeyOptions options;
-        bool ok = false;
-        const unsigned seed = qEnvironmentVariable("VELTRANE_MONKEY_SEED").toUInt(&ok);
-        if (ok)
-            options.seed = seed;
-        const double seconds = qEnvironmentVariable("VELTRANE_MONKEY_SECONDS").toDouble(&ok);
-        if (ok && seconds > 0)
-            options.seconds = seconds;
-        options.keepGoing =
-            qEnvironmentVariable("VELTRANE_MONKEY_KEEP_GOING") == QLatin1String("1");
-        for (const QString& name : qEnvironmentVariable("VELTRANE_MONKEY_SKIP")
-                                       .split(QLatin1Char(','), Qt::SkipEmptyParts))
-            options.skipped << name.trimmed();
-        options.logPath = qEnvironmentVariable("VELTRANE_MONKEY_LOG");
-        if (options.logPath.isEmpty())
-            options.logPath = QStringLiteral("monkey-%1.log").arg(options.seed);
-        return options;
-    }
+    unsigned seed = qEnvironmentVariable("VELTRANE_MONKEY_SEED", QStringLiteral("1")).toUInt();
+    double seconds =
+        qEnvironmentVariable("VELTRANE_MONKEY_SECONDS", QStringLiteral("60")).toDouble();
+    bool keepGoing = qEnvironmentVariable("VELTRANE_MONKEY_KEEP_GOING") == QLatin1String("1");
+    QStringList skipped =
+        qEnvironmentVariable("VELTRANE_MONKEY_SKIP").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QString logPath =
+        qEnvironmentVariable("VELTRANE_MONKEY_LOG", QStringLiteral("monkey-%1.log").arg(seed));
 
     QString replayHint() const {
         return QStringLiteral("VELTRANE_MONKEY_SEED=%1 VELTRANE_MONKEY_SECONDS=%2%3 test_monkey")
