@@ -31,6 +31,10 @@ TEST(TestPacket, TheSizeBoxKeepsOneToFourDigitsAndRevertsTheRest) {
         EXPECT_EQ(ValidatedPacketSizeText(QString::fromLatin1(typed), 64), kept) << typed;
     EXPECT_EQ(ReadPacketSize(QStringLiteral(" 1 2")), 12);
     EXPECT_EQ(ReadPacketSize(QStringLiteral("  ")), std::nullopt);
+    // The keys it takes: digits, Backspace, Enter and space.
+    EXPECT_TRUE(PacketSizeKeyPasses('0') && PacketSizeKeyPasses('9') && PacketSizeKeyPasses(8) &&
+                PacketSizeKeyPasses(13) && PacketSizeKeyPasses(32));
+    EXPECT_FALSE(PacketSizeKeyPasses('/') || PacketSizeKeyPasses(':') || PacketSizeKeyPasses(9));
 }
 
 class PingTestWindowTest : public ::testing::Test {
