@@ -43,34 +43,33 @@ TEST(ThresholdRanges, DefaultsAndRangeTextsOfEveryTestAndMeter) {
 }
 
 TEST(ThresholdRanges, ThresholdsMustKeepTheScaleOrder) {
-    const ScaleEnds percent = MeterScaleEnds(0, 1); // 0 .. 100, rising
-    EXPECT_EQ(ValidatedThreshold(0, QStringLiteral("60"), QStringLiteral("70"), 85, percent),
-              QStringLiteral("85"));
-    EXPECT_EQ(ValidatedThreshold(0, QStringLiteral("100"), QStringLiteral("70"), 85, percent),
-              QStringLiteral("85"));
-    EXPECT_EQ(ValidatedThreshold(0, QStringLiteral("86"), QStringLiteral("70"), 85, percent),
-              QStringLiteral("86"));
-    EXPECT_EQ(RangeTexts(QStringLiteral("86"), QStringLiteral("70"), percent).good,
+    // Which threshold, what was typed, the other one, the value held before: kept.
+    const struct {
+        int which;
+        const char *typed, *other;
+        int before;
+        ScaleEnds ends;
+        const char* kept;
+    } cases[] = {
+        {0, "60", "70", 85, MeterScaleEnds(0, 1), "85"}, // 0 .. 100, rising
+        {0, "100", "70", 85, MeterScaleEnds(0, 1), "85"},
+        {0, "86", "70", 85, MeterScaleEnds(0, 1), "86"},
+        {1, "0", "85", 70, MeterScaleEnds(0, 1), "70"},
+        {1, "", "85", 70, MeterScaleEnds(0, 1), "70"},
+        {0, "-90", "-75", -85, MeterScaleEnds(1, 0), "-90"}, // -40 .. -110, falling
+        {0, "-70", "-75", -85, MeterScaleEnds(1, 0), "-85"},
+        {1, "-40", "-85", -75, MeterScaleEnds(1, 0), "-75"},
+        {1, "-60", "-85", -75, MeterScaleEnds(1, 0), "-60"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ValidatedThreshold(c.which, QString::fromLatin1(c.typed),
+                                     QString::fromLatin1(c.other), c.before, c.ends),
+                  c.kept)
+            << c.which << " " << c.typed;
+    EXPECT_EQ(RangeTexts(QStringLiteral("86"), QStringLiteral("70"), MeterScaleEnds(0, 1)).good,
               QStringLiteral("(100 to 87)"));
-    EXPECT_EQ(ValidatedThreshold(1, QStringLiteral("0"), QStringLiteral("85"), 70, percent),
-              QStringLiteral("70"));
-    EXPECT_EQ(ValidatedThreshold(1, QStringLiteral(""), QStringLiteral("85"), 70, percent),
-              QStringLiteral("70"));
-
-    const ScaleEnds spectrum = MeterScaleEnds(1, 0); // -40 .. -110, falling
-    EXPECT_EQ(ValidatedThreshold(0, QStringLiteral("-90"), QStringLiteral("-75"), -85, spectrum),
-              QStringLiteral("-90"));
-    EXPECT_EQ(ValidatedThreshold(0, QStringLiteral("-70"), QStringLiteral("-75"), -85, spectrum),
-              QStringLiteral("-85"));
-    EXPECT_EQ(ValidatedThreshold(1, QStringLiteral("-40"), QStringLiteral("-85"), -75, spectrum),
-              QStringLiteral("-75"));
-    EXPECT_EQ(ValidatedThreshold(1, QStringLiteral("-60"), QStringLiteral("-85"), -75, spectrum),
-              QStringLiteral("-60"));
-
-    EXPECT_TRUE(ThresholdKeyAccepted(QLatin1Char('7')));
-    EXPECT_TRUE(ThresholdKeyAccepted(QLatin1Char('-')));
-    EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('.')));
-    EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('a')));
+    EXPECT_TRUE(ThresholdKeyAccepted(QLatin1Char('7')) && ThresholdKeyAccepted(QLatin1Char('-')));
+    EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('.')) || ThresholdKeyAccepted(QLatin1Char('a')));
     EXPECT_EQ(BoxNumber(QStringLiteral(" -8 0")), -80.0);
     EXPECT_EQ(BoxNumber(QStringLiteral("-")), 0.0);
 }

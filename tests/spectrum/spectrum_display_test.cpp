@@ -1,9 +1,13 @@
+// What the spectrum window draws, as a recording surface keeps it: the plot, the
+// grid and its labels, the key help under it, and the three traces.
+
 #include "spectrum/spectrum_display.h"
 
 #include "core/settings.h"
 #include "core/stop_flags.h"
 #include "link/link_status_display.h"
 #include "spectrum/spectrum_data.h"
+#include "spectrum/spectrum_geometry.h"
 #include "spectrum/spectrum_markers.h"
 #include "support/fakes.h"
 
@@ -13,20 +17,25 @@ namespace {
 
 using Op = RecordingSurface::Op;
 
-// The light grey of a light desktop theme.
-constexpr Colour kWindowBack = 0xF0F0F0;
 constexpr Colour kPlotBack = 0x010101;
 constexpr Colour kGrid = 0x804000;
 constexpr Colour kLabel = 0x000002;
 constexpr Colour kGraph = 0x00FF00;
 constexpr Colour kMarker1 = 0x0000F1;
-constexpr Colour kMessage = 0x00AA00;
-constexpr Colour kCyan = 0xFFFF00;
-constexpr Colour kWhite = 0xFFFFFF;
 
-// The default window: 9000 x 6000 twips, margins 500. The plot is 8000 wide, so
-// the key help takes three columns of three rows and the bottom margin becomes
-// 1000: the plot runs from (500, 500) to (8500, 5000).
+// One drawn line as "x1 y1 x2 y2".
+QString where(const Op& op) {
+    return QStringLiteral("%1 %2 %3 %4").arg(op.x1).arg(op.y1).arg(op.x2).arg(op.y2);
+}
+
+// Where a text was printed, as "x y".
+QString at(const RecordingSurface& surface, const char* text) {
+    const Op* op = surface.findText(QString::fromLatin1(text));
+    return op ? QStringLiteral("%1 %2").arg(op->x1).arg(op->y1) : QString();
+}
+
+// The default window: 9000 x 6000 twips, margins 500, 50 points measured with the
+// real-time trace at y 3000 + i, the peak at 2000 + i and the average at 2500 + i.
 class SpectrumDisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -35,18 +44,10 @@ protected:
         settings.LabelColor = kLabel;
         settings.GraphColor = kGraph;
         settings.Marker1Color = kMarker1;
-        settings.MessageColor = kMessage;
-        surface.setBackColor(kWindowBack);
+        surface.setBackColor(0xF0F0F0);
         data.resize(settings.NumberOfPoints);
         display.LayoutSpectrumLegend();
         display.ComputeCellGeometry();
-    }
-
-    std::vector<Op> opsOf(Op::Kind kind) const { return surface.opsOf(kind); }
-    std::vector<Op> linesIn(Colour colour) const { return surface.linesIn(colour); }
-    const Op* textOp(const QString& text) const { return surface.findText(text); }
-    // A real-time trace over every point; peak and average a bit above it.
-    void measureEverything() {
         for (std::size_t i = 0; i < data.SweepPoints.size(); ++i) {
             SweepPoint& p = data.SweepPoints[i];
             p.TraceY = p.TraceEndY = 3000 + static_cast<std::int32_t>(i);
@@ -67,263 +68,190 @@ protected:
 
 } // namespace
 
-TEST_F(SpectrumDisplayTest, LegendOfThreeColumnsUnderTheDefaultPlot) {
-    EXPECT_EQ(settings.SpecAnBottom, 1000);
-    EXPECT_EQ(display.SpectrumLegendPosition[0].y(), 5200);
-    EXPECT_EQ(display.SpectrumLegendPosition[1], QPoint(500, 5300));
-    EXPECT_EQ(display.SpectrumLegendPosition[2], QPoint(3167, 5300));
-    EXPECT_EQ(display.SpectrumLegendPosition[3], QPoint(5833, 5300));
-    EXPECT_EQ(display.SpectrumLegendPosition[4], QPoint(500, 5500));
-    EXPECT_EQ(display.SpectrumLegendPosition[9], QPoint(5833, 5700));
+TEST_F(SpectrumDisplayTest, KeyHelpTakesAsManyWholeColumnsAsThePlotWidthHolds) {
+    // Columns of 2100 twips. The plot (here its lower edge), a row of frequency
+    // labels, the separator across the window, then the texts.
+    const struct {
+        double width;
+        const char *plot, *separator, *f1, *rightArrow;
+    } cases[] = {
+        {9000, "5000", "0 5200 9000 5200", "500 5300", "5833 5700"},    // 3 columns of 3
+        {5199, "3800", "0 4000 5199 4000", "500 4100", "500 5700"},     // 1 column of 9
+        {5200, "4600", "0 4800 5200 4800", "500 4900", "500 5700"},     // 2 columns of 5
+        {22000, "5400", "0 5600 22000 5600", "500 5700", "17300 5700"}, // one row
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        surface.resize(c.width, 6000);
+        display.LayoutSpectrumLegend();
+        surface.reset();
+        display.PaintSpectrumWindow(true);
+        EXPECT_EQ(QString::number(surface.opsOf(Op::Kind::FillRect).at(0).y2), c.plot);
+        EXPECT_EQ(where(surface.linesIn(kLabel).at(0)), c.separator);
+        EXPECT_EQ(at(surface, "F1: Peak Search"), c.f1);
+        EXPECT_EQ(at(surface, "Right Arrow: Marker Right"), c.rightArrow);
+    }
 }
 
-TEST_F(SpectrumDisplayTest, NarrowWindowStacksTheLegendInOneColumn) {
-    surface.resize(2000, 6000);
-    display.LayoutSpectrumLegend();
-    EXPECT_EQ(settings.SpecAnBottom, 2200);
-    EXPECT_EQ(display.SpectrumLegendPosition[0].y(), 4000);
-    for (int i = 1; i <= 9; ++i)
-        EXPECT_EQ(display.SpectrumLegendPosition[static_cast<std::size_t>(i)],
-                  QPoint(500, 3800 + 100 + 200 * i));
-}
-
-TEST_F(SpectrumDisplayTest, WideWindowPutsTheLegendInOneRow) {
-    surface.resize(22000, 6000);
-    display.LayoutSpectrumLegend();
-    EXPECT_EQ(settings.SpecAnBottom, 600);
-    EXPECT_EQ(display.SpectrumLegendPosition[0].y(), 5600);
-    EXPECT_EQ(display.SpectrumLegendPosition[1], QPoint(500, 5700));
-    EXPECT_EQ(display.SpectrumLegendPosition[2], QPoint(2600, 5700));
-    EXPECT_EQ(display.SpectrumLegendPosition[9], QPoint(500 + 8 * 2100, 5700));
-}
-
-TEST_F(SpectrumDisplayTest, SixThousandThreeHundredWidePlotGivesThreeRows) {
-    surface.resize(7300, 6000);
-    display.LayoutSpectrumLegend();
-    EXPECT_EQ(settings.SpecAnBottom, 1000);
-    surface.resize(11500, 6000);
-    display.LayoutSpectrumLegend();
-    EXPECT_EQ(settings.SpecAnBottom, 800);
-    EXPECT_EQ(display.SpectrumLegendPosition[6], QPoint(500, 5700));
-}
-
-TEST_F(SpectrumDisplayTest, CellsSpanThePlotWidth) {
-    EXPECT_EQ(data.SweepPoints[0].CellLeft, 500);
-    EXPECT_EQ(data.SweepPoints[0].CellRight, 660);
-    EXPECT_EQ(data.SweepPoints[0].CenterX, 580);
-    EXPECT_EQ(data.SweepPoints[49].CellRight, 8500);
-    EXPECT_EQ(data.SweepPoints[49].CenterX, 8420);
-
-    data.resize(2000);
-    surface.resize(2000, 6000); // a plot 1000 wide: half a twip per point
-    display.ComputeCellGeometry();
-    EXPECT_EQ(data.SweepPoints[1].CellLeft, 500);
-    EXPECT_EQ(data.SweepPoints[2].CellLeft, 501);
-    EXPECT_EQ(data.SweepPoints[2].CellRight, 502);
-    EXPECT_EQ(data.SweepPoints[1999].CellRight, 1500);
-}
-
-TEST_F(SpectrumDisplayTest, FullPaintClearsThenFillsThePlot) {
+TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotAndLabelsTheGrid) {
     display.PaintSpectrumWindow(true);
     const auto& ops = surface.ops();
     ASSERT_GE(ops.size(), 2u);
     EXPECT_EQ(ops[0].kind, Op::Kind::Clear);
-    EXPECT_EQ(ops[0].colour, kWindowBack);
-    EXPECT_EQ(ops[1].kind, Op::Kind::FillRect);
+    EXPECT_EQ(ops[0].colour, 0xF0F0F0u);
     EXPECT_EQ(ops[1].colour, kPlotBack);
-    EXPECT_EQ(ops[1].x1, 500);
-    EXPECT_EQ(ops[1].y1, 500);
-    EXPECT_EQ(ops[1].x2, 8500);
-    EXPECT_EQ(ops[1].y2, 5000);
+    EXPECT_EQ(where(ops[1]), "500 500 8500 5000");
+    // The grid lines reach 100 twips beyond the plot as ticks.
+    const auto grid = surface.linesIn(kGrid);
+    ASSERT_EQ(grid.size(), 22u);
+    EXPECT_EQ(where(grid[2]), "1300 500 1300 5100");
+    EXPECT_EQ(where(grid[3]), "400 950 8500 950");
+    // 904.6 centred under the second vertical line, 100 below the plot; -47 right-
+    // aligned 20 before the tick of the second horizontal line, centred on it.
+    const Op* label = surface.findText(QStringLiteral("904.6"));
+    const Op* amplitude = surface.findText(QStringLiteral("-47"));
+    ASSERT_TRUE(label && amplitude);
+    EXPECT_EQ(QPointF(label->x1 + surface.textWidth(label->text) / 2, label->y1),
+              QPointF(1300, 5100));
+    EXPECT_EQ(QPointF(amplitude->x1 + surface.textWidth(amplitude->text),
+                      amplitude->y1 + surface.textHeight(amplitude->text) / 2),
+              QPointF(380, 950));
+    EXPECT_EQ(std::tuple(label->colour, label->fontName, label->fontPoints),
+              std::tuple(kLabel, QStringLiteral("MS Sans Serif"), 8));
 
     surface.reset();
     display.PaintSpectrumWindow(false);
-    EXPECT_TRUE(opsOf(Op::Kind::Clear).empty());
+    EXPECT_TRUE(surface.opsOf(Op::Kind::Clear).empty());
 }
 
-TEST_F(SpectrumDisplayTest, GridAndScaleLabels) {
-    display.PaintSpectrumWindow(true);
-    EXPECT_EQ(linesIn(kGrid).size(), 22u);
-
-    // 904.6 is centred under the second vertical line (x 1300), 100 below the plot.
-    const Op* label = textOp(QStringLiteral("904.6"));
-    ASSERT_NE(label, nullptr);
-    EXPECT_DOUBLE_EQ(label->x1, 1300 - surface.textWidth(QStringLiteral("904.6")) / 2);
-    EXPECT_DOUBLE_EQ(label->y1, 5100);
-    EXPECT_EQ(label->colour, kLabel);
-    EXPECT_EQ(label->fontName, "MS Sans Serif");
-    EXPECT_EQ(label->fontPoints, 8);
-    for (const char* text : {"902", "907.2", "915", "928"})
-        EXPECT_NE(textOp(QString::fromLatin1(text)), nullptr) << text;
-
-    // -47 right-aligned before the tick of the second horizontal line (y 950).
-    const Op* amplitude = textOp(QStringLiteral("-47"));
-    ASSERT_NE(amplitude, nullptr);
-    EXPECT_DOUBLE_EQ(amplitude->x1, 500 - 100 - surface.textWidth(QStringLiteral("-47")) - 20);
-    EXPECT_DOUBLE_EQ(amplitude->y1, 950 - surface.textHeight(QStringLiteral("-47")) / 2);
-    EXPECT_NE(textOp(QStringLiteral("-40")), nullptr);
-    EXPECT_NE(textOp(QStringLiteral("-110")), nullptr);
-}
-
-TEST_F(SpectrumDisplayTest, SpanOfTwentyLabelsWholeMegahertz) {
-    settings.Span = 20;
-    display.PaintSpectrumWindow(true);
-    for (int f = 905; f <= 925; f += 2)
-        EXPECT_NE(textOp(QString::number(f)), nullptr) << f;
-    for (const QString& text : surface.texts())
-        EXPECT_FALSE(text.startsWith(QStringLiteral("90")) && text.contains(u'.'))
-            << text.toStdString();
-}
-
-TEST_F(SpectrumDisplayTest, OtherGridKeepsSeventyDecibels) {
-    settings.NumberOfGradiants = 5;
-    display.PaintSpectrumWindow(true);
-    EXPECT_EQ(linesIn(kGrid).size(), 12u);
-    EXPECT_NE(textOp(QStringLiteral("-54")), nullptr);
-    EXPECT_NE(textOp(QStringLiteral("-110")), nullptr);
-    EXPECT_NE(textOp(QStringLiteral("907.2")), nullptr);
-    EXPECT_EQ(textOp(QStringLiteral("904.6")), nullptr);
-}
-
-TEST_F(SpectrumDisplayTest, SeparatorAndKeyHelp) {
-    display.PaintSpectrumWindow(true);
-    const auto separators = linesIn(kLabel);
-    ASSERT_EQ(separators.size(), 1u);
-    EXPECT_EQ(separators[0].x1, 0);
-    EXPECT_EQ(separators[0].x2, 9000);
-    EXPECT_EQ(separators[0].y1, 5200);
-    EXPECT_EQ(separators[0].y2, 5200);
-
-    const Op* f1 = textOp(QStringLiteral("F1: Peak Search"));
-    ASSERT_NE(f1, nullptr);
-    EXPECT_EQ(f1->x1, 500);
-    EXPECT_EQ(f1->y1, 5300);
-    const Op* right = textOp(QStringLiteral("Right Arrow: Marker Right"));
-    ASSERT_NE(right, nullptr);
-    EXPECT_EQ(right->x1, 5833);
-    EXPECT_EQ(right->y1, 5700);
-}
-
-TEST_F(SpectrumDisplayTest, StoppedWindowShowsNoTracesOrTexts) {
-    measureEverything();
-    markers.FrequencyReadout = QStringLiteral("Frequency (MHz): 902.5");
-    display.PaintSpectrumWindow(true);
-    EXPECT_TRUE(linesIn(kGraph).empty());
-    EXPECT_TRUE(linesIn(kCyan).empty());
-    EXPECT_EQ(textOp(markers.FrequencyReadout), nullptr);
-}
-
-TEST_F(SpectrumDisplayTest, NoMeasurementsDrawOnlyTheGrid) {
-    flags.SpectrumStopped = false;
-    display.PaintSpectrumTraces();
-    const auto lines = opsOf(Op::Kind::Line);
-    EXPECT_EQ(lines.size(), 22u);
-    for (const Op& line : lines)
-        EXPECT_EQ(line.colour, kGrid);
-    EXPECT_TRUE(opsOf(Op::Kind::Text).empty());
-}
-
-TEST_F(SpectrumDisplayTest, RunningWindowPaintsTracesThenTextsThenMarkers) {
-    flags.SpectrumStopped = false;
-    measureEverything();
-    markers.FrequencyReadout = QStringLiteral("Frequency (MHz): 1");
-    display.PaintSpectrumWindow(true);
-
-    const auto& ops = surface.ops();
-    std::size_t lastTrace = 0, readout = 0, firstMarker = 0;
-    for (std::size_t i = 0; i < ops.size(); ++i) {
-        if (ops[i].kind == Op::Kind::Line && ops[i].colour == kGraph)
-            lastTrace = i;
-        if (ops[i].kind == Op::Kind::Text && ops[i].text == markers.PreviousFrequencyReadout &&
-            readout == 0)
-            readout = i;
-        if (ops[i].kind == Op::Kind::Line && ops[i].colour == kMarker1 && firstMarker == 0)
-            firstMarker = i;
+TEST_F(SpectrumDisplayTest, ScaleLabelsDivideSpanAndSeventyDecibelsIntoTheGrid) {
+    const struct {
+        float span;
+        int grid;
+        const char* labels; // frequency and amplitude of each line, in order
+    } cases[] = {
+        {26, 10,
+         "902 -40 904.6 -47 907.2 -54 909.8 -61 912.4 -68 915 -75 917.6 -82 920.2 -89 "
+         "922.8 -96 925.4 -103 928 -110"},
+        {20, 10,
+         "905 -40 907 -47 909 -54 911 -61 913 -68 915 -75 917 -82 919 -89 921 -96 923 "
+         "-103 925 -110"},
+        {26, 3, "902 -40 910.7 -63.3 919.3 -86.7 928 -110"},
+    };
+    for (const auto& c : cases) {
+        settings.Span = c.span;
+        settings.NumberOfGradiants = c.grid;
+        surface.reset();
+        display.PaintSpectrumWindow(true);
+        EXPECT_EQ(surface.linesIn(kGrid).size(), 2u * (c.grid + 1));
+        const auto texts = surface.texts();
+        EXPECT_EQ(QStringList(texts.begin(), texts.begin() + 2 * (c.grid + 1)).join(' '), c.labels);
     }
-    ASSERT_NE(lastTrace, 0u);
-    ASSERT_NE(readout, 0u);
-    ASSERT_NE(firstMarker, 0u);
-    EXPECT_LT(lastTrace, readout);
-    EXPECT_LT(readout, firstMarker);
+    // Tenths, halves to even as written in decimal.
+    EXPECT_EQ(QStringList({oneDecimalText(0.25), oneDecimalText(0.35), oneDecimalText(902.25),
+                           oneDecimalText(-0.04), oneDecimalText(5.0980392)}),
+              QStringList({"0.2", "0.4", "902.2", "0", "5.1"}));
 }
 
-TEST_F(SpectrumDisplayTest, TracesErasedRedrawnAndRemembered) {
-    measureEverything();
+TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
     for (SweepPoint& old : data.PreviousSweepPoints) {
         old.TraceY = old.TraceEndY = 4000;
         old.PeakY = old.PeakEndY = 3500;
         old.AverageY = old.AverageEndY = 3700;
     }
     display.PaintSpectrumTraces();
-
-    const auto lines = opsOf(Op::Kind::Line);
-    // 50 points give 50 segments per trace (the first one twice).
+    // Old average, peak and real-time in the plot's colour, the grid again, then
+    // average (white), peak (cyan) and real-time: 50 segments each, from edge to edge.
+    const auto lines = surface.opsOf(Op::Kind::Line);
     ASSERT_EQ(lines.size(), 3u * 50 + 22 + 3u * 50);
-    auto expectTrace = [&](std::size_t first, Colour colour, double y0) {
-        for (std::size_t i = first; i < first + 50; ++i)
-            EXPECT_EQ(lines[i].colour, colour) << i;
-        EXPECT_EQ(lines[first].x1, 500); // from the plot's left edge
-        EXPECT_EQ(lines[first].y1, y0);
-        EXPECT_EQ(lines[first].x2, 740);
-        EXPECT_EQ(lines[first + 49].x2, 8500); // to its right edge
+    const struct {
+        std::size_t first;
+        Colour colour;
+        const char* firstSegment;
+    } traces[] = {{0, kPlotBack, "500 3700 740 3700"},   {50, kPlotBack, "500 3500 740 3500"},
+                  {100, kPlotBack, "500 4000 740 4000"}, {172, 0xFFFFFF, "500 2500 740 2501"},
+                  {222, 0xFFFF00, "500 2000 740 2001"},  {272, kGraph, "500 3000 740 3001"}};
+    for (const auto& t : traces) {
+        for (std::size_t i = t.first; i < t.first + 50; ++i)
+            EXPECT_EQ(lines[i].colour, t.colour) << i;
+        EXPECT_EQ(where(lines[t.first]), t.firstSegment);
+        EXPECT_EQ(lines[t.first + 49].x2, 8500);
+    }
+    EXPECT_EQ(lines[150].colour, kGrid);
+    // Peak and average are remembered as drawn; the acquisition keeps the real-time.
+    const SweepPoint& old = data.PreviousSweepPoints[7];
+    EXPECT_EQ(
+        std::vector<int>({old.PeakY, old.PeakEndY, old.AverageY, old.AverageEndY, old.TraceY}),
+        std::vector<int>({2007, 2007, 2507, 2507, 4000}));
+
+    // Released toggles: only the real-time trace is still erased, nothing is drawn.
+    settings.PeakCheck = settings.AverageCheck = settings.RealTimeCheck = 0;
+    surface.reset();
+    display.PaintSpectrumTraces();
+    EXPECT_EQ(surface.linesIn(kPlotBack).size(), 50u);
+    EXPECT_EQ(surface.opsOf(Op::Kind::Line).size(), 50u + 22);
+}
+
+TEST_F(SpectrumDisplayTest, OnlyRunsOfMeasuredPointsAreDrawn) {
+    // Points at 100, 300, ... 900 in a plot from 0 to 1000; y 0 is "not measured".
+    const auto segments = [](const std::vector<std::int32_t>& y) {
+        std::vector<std::int32_t> endY = y;
+        for (auto& v : endY)
+            v += v ? 1 : 0; // a segment arrives at its end point's end y
+        QStringList lines;
+        for (const Segment& s : traceSegments({100, 300, 500, 700, 900}, 0, 1000, y, endY))
+            lines << QStringLiteral("%1 %2 %3 %4").arg(s.x1).arg(s.y1).arg(s.x2).arg(s.y2);
+        return lines.join(QStringLiteral(", "));
     };
-    expectTrace(0, kPlotBack, 3700);   // old average
-    expectTrace(50, kPlotBack, 3500);  // old peak
-    expectTrace(100, kPlotBack, 4000); // old real-time
-    for (std::size_t i = 150; i < 172; ++i)
-        EXPECT_EQ(lines[i].colour, kGrid);
-    expectTrace(172, kWhite, 2500);
-    expectTrace(222, kCyan, 2000);
-    expectTrace(272, kGraph, 3000);
-
-    EXPECT_EQ(data.PreviousSweepPoints[7].PeakY, 2007);
-    EXPECT_EQ(data.PreviousSweepPoints[7].PeakEndY, 2007);
-    EXPECT_EQ(data.PreviousSweepPoints[7].AverageY, 2507);
-    EXPECT_EQ(data.PreviousSweepPoints[7].AverageEndY, 2507);
-    EXPECT_EQ(data.PreviousSweepPoints[7].TraceY, 4000); // kept by the acquisition
+    EXPECT_EQ(segments({10, 20, 30, 40, 50}), "0 10 300 21, 0 10 300 21, 300 20 500 31, "
+                                              "500 30 700 41, 700 40 1000 51");
+    EXPECT_EQ(segments({0, 20, 0, 0, 0}) + segments({10, 0, 30, 0, 50}), "");
+    EXPECT_EQ(segments({0, 0, 30, 40, 0}), "500 30 700 41, 500 30 700 41");
+    EXPECT_EQ(segments({0, 0, 0, 40, 50}), "700 40 900 51, 700 40 1000 51");
+    EXPECT_EQ(segments({10, 20, 0, 0, 0}), "0 10 300 21, 0 10 300 21");
+    EXPECT_TRUE(traceSegments({100}, 0, 200, {10}, {10}).empty());
 }
 
-TEST_F(SpectrumDisplayTest, ReleasedTogglesAreNeitherErasedNorDrawn) {
-    measureEverything();
-    data.PreviousSweepPoints = data.SweepPoints;
-    settings.PeakCheck = 0;
-    settings.AverageCheck = 0;
-    settings.RealTimeCheck = 0;
-    display.PaintSpectrumTraces();
-    // Only the real-time trace is erased whatever its toggle; nothing is drawn.
-    EXPECT_EQ(linesIn(kPlotBack).size(), 50u);
-    EXPECT_TRUE(linesIn(kGraph).empty());
-    EXPECT_TRUE(linesIn(kCyan).empty());
-    EXPECT_TRUE(linesIn(kWhite).empty());
-}
+TEST_F(SpectrumDisplayTest, TracesTextsAndMarkersOnlyWhileASweepRuns) {
+    markers.FrequencyReadout = QStringLiteral("Frequency (MHz): 1");
+    display.PaintSpectrumWindow(true);
+    EXPECT_TRUE(surface.linesIn(kGraph).empty());
+    EXPECT_EQ(surface.findText(markers.FrequencyReadout), nullptr);
 
-TEST_F(SpectrumDisplayTest, EraseTraceDrawsTheShownSegmentsInBackground) {
-    measureEverything();
-    display.PaintSpectrumTraces();
+    flags.SpectrumStopped = false;
+    surface.reset();
+    display.PaintSpectrumWindow(true);
+    // Traces, then the readouts, then the markers on top.
+    const auto& ops = surface.ops();
+    std::size_t lastTrace = 0, readout = 0, firstMarker = 0;
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        if (ops[i].kind == Op::Kind::Line && ops[i].colour == kGraph)
+            lastTrace = i;
+        if (ops[i].text == QStringLiteral("Frequency (MHz): 1"))
+            readout = i;
+        if (ops[i].kind == Op::Kind::Line && ops[i].colour == kMarker1 && firstMarker == 0)
+            firstMarker = i;
+    }
+    EXPECT_NE(lastTrace, 0u);
+    EXPECT_LT(lastTrace, readout);
+    EXPECT_LT(readout, firstMarker);
+
+    // Erasing one trace draws its shown segments in the plot's colour.
     surface.reset();
     display.EraseTrace(SpectrumDisplay::Trace::Peak);
-    const auto lines = opsOf(Op::Kind::Line);
-    ASSERT_EQ(lines.size(), 50u);
-    for (const Op& line : lines)
-        EXPECT_EQ(line.colour, kPlotBack);
-    EXPECT_EQ(lines[0].y1, 2000);
-    EXPECT_EQ(lines[2].y1, 2001);
-}
+    EXPECT_EQ(surface.ops().size(), 50u);
+    EXPECT_EQ(surface.linesIn(kPlotBack).size(), 50u);
+    EXPECT_EQ(where(surface.ops()[2]), "740 2001 900 2002");
 
-TEST_F(SpectrumDisplayTest, EraseTraceWithNothingDrawnDrawsNothing) {
-    display.EraseTrace(SpectrumDisplay::Trace::Average);
-    EXPECT_TRUE(surface.ops().empty());
-}
-
-TEST_F(SpectrumDisplayTest, ClosedWindowIsNotPainted) {
+    // A closed window is not painted, but what is on the screen is still remembered.
     surfaces.spectrumOpen = false;
-    flags.SpectrumStopped = false;
-    measureEverything();
+    surface.reset();
+    data.SweepPoints[3].PeakY = 1;
     display.LayoutSpectrumLegend();
     display.ComputeCellGeometry();
     display.PaintSpectrumWindow(true);
     display.EraseTrace(SpectrumDisplay::Trace::Peak);
     display.PaintSpectrumTraces();
     EXPECT_TRUE(surface.ops().empty());
-    EXPECT_EQ(data.PreviousSweepPoints[3].PeakY, 2003);
+    EXPECT_EQ(data.PreviousSweepPoints[3].PeakY, 1);
 }

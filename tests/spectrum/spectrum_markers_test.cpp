@@ -1,3 +1,6 @@
+// The markers of a running spectrum sweep: the searches, the keys that steer them,
+// the diamonds on the trace and the readouts printed in the plot's corner.
+
 #include "spectrum/spectrum_markers.h"
 
 #include "core/settings.h"
@@ -8,6 +11,7 @@
 #include "support/fakes.h"
 #include "support/readouts_on_screen.h"
 
+#include <QLineF>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +23,8 @@ constexpr Colour kMarker1 = 0x0000F1;
 constexpr Colour kMarker2 = 0x0000F2;
 constexpr Colour kMessage = 0x00AA00;
 
-// 50 points on the default 9000-wide window: point i is centred at 580 + 160 i.
+// 50 points on the default 9000-wide window, point i centred at 580 + 160 i, every
+// one measured at -90 dB (y grows as the level falls).
 class SpectrumMarkersTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,25 +35,26 @@ protected:
         data.resize(settings.NumberOfPoints);
         display.LayoutSpectrumLegend();
         display.ComputeCellGeometry();
-        markers.repaintWindow = [this] {
-            ++repaints;
-            display.PaintSpectrumWindow(true);
-        };
+        markers.repaintWindow = [this] { display.PaintSpectrumWindow(true); };
         flags.SpectrumStopped = false;
-        flat(-90);
+        setLevels(0, 49, -90);
     }
-
-    // Every point measured at `level` dB (y grows as the level falls).
-    void flat(double level) {
-        for (std::size_t i = 0; i < data.SweepPoints.size(); ++i)
-            setLevel(static_cast<int>(i), level);
+    void setLevels(int from, int to, double level) {
+        for (int i = from; i <= to; ++i) {
+            SweepPoint& p = data.SweepPoints[static_cast<std::size_t>(i)];
+            p.TraceLevel = level;
+            p.TraceY = p.TraceEndY = static_cast<std::int32_t>(500 - (level + 40) * 64);
+        }
     }
-    void setLevel(int i, double level) {
-        SweepPoint& p = data.SweepPoints[static_cast<std::size_t>(i)];
-        p.TraceLevel = level;
-        p.TraceY = p.TraceEndY = static_cast<std::int32_t>(500 - (level + 40) * 64);
+    void setLevel(int i, double level) { setLevels(i, i, level); }
+    // The x of the first line of each diamond drawn in `colour`.
+    std::vector<double> diamondsIn(Colour colour) const {
+        std::vector<double> x;
+        const auto lines = surface.linesIn(colour);
+        for (std::size_t i = 0; i < lines.size(); i += 4)
+            x.push_back(lines[i].x1);
+        return x;
     }
-    std::vector<Op> linesIn(Colour colour) const { return surface.linesIn(colour); }
 
     Settings settings;
     StopFlags flags;
@@ -58,177 +64,102 @@ protected:
     LinkStatusDisplay status{settings, flags, surfaces};
     SpectrumMarkers markers{settings, flags, data, status, surfaces};
     SpectrumDisplay display{settings, flags, data, markers, surfaces};
-    int repaints = 0;
 };
 
 } // namespace
 
-TEST(SpectrumMarkerFrequency, SpanDividedIntoPointCountPlusOneSteps) {
-    EXPECT_DOUBLE_EQ(SpectrumMarkers::PointFrequency(0, 50, 915, 26), 902 + 26.0 / 51);
-    EXPECT_DOUBLE_EQ(SpectrumMarkers::PointFrequency(49, 50, 915, 26), 928 - 26.0 / 51);
-    EXPECT_DOUBLE_EQ(SpectrumMarkers::PointFrequency(0, 1, 915, 26), 915);
-}
-
-TEST_F(SpectrumMarkersTest, FindPeakTakesTheLowestIndexAmongEqualPeaks) {
+TEST_F(SpectrumMarkersTest, F1TakesTheStrongestPointTheFirstOfEqualOnesOrAnUnmeasuredOne) {
     setLevel(12, -60);
     setLevel(7, -60);
     setLevel(30, -61);
-    markers.FindPeak();
-    EXPECT_EQ(markers.MarkerIndex[0], 7);
-    EXPECT_EQ(markers.MarkerIndex[1], 0);
-}
-
-TEST_F(SpectrumMarkersTest, FindPeakMovesTheDeltaMarkerInDeltaMode) {
+    markers.KeyDown(SpectrumMarkers::F1);
+    EXPECT_EQ(markers.MarkerIndex, (std::array<std::int16_t, 2>{7, 0}));
+    markers.DeltaMode = true; // the second marker moves
     setLevel(20, -50);
-    markers.DeltaMode = true;
-    markers.FindPeak();
-    EXPECT_EQ(markers.MarkerIndex[0], 0);
-    EXPECT_EQ(markers.MarkerIndex[1], 20);
+    markers.KeyDown(SpectrumMarkers::F1);
+    EXPECT_EQ(markers.MarkerIndex, (std::array<std::int16_t, 2>{7, 20}));
+    data.SweepPoints[40].TraceY = 0; // not measured yet
+    markers.KeyDown(SpectrumMarkers::F1);
+    EXPECT_EQ(markers.MarkerIndex[1], 40);
 }
 
-TEST_F(SpectrumMarkersTest, FindPeakBeforeTheFirstSweepPicksAnUnmeasuredPoint) {
-    setLevel(3, -45);
-    for (std::size_t i = 10; i < data.SweepPoints.size(); ++i)
-        data.SweepPoints[i].TraceY = data.SweepPoints[i].TraceEndY = 0;
-    markers.FindPeak();
-    EXPECT_EQ(markers.MarkerIndex[0], 10);
+TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibels) {
+    const struct {
+        std::vector<std::tuple<int, int, double>> levels; // from, to, dB over -90
+        int start;
+        int key;
+        int found;
+    } cases[] = {
+        {{{20, 20, -80}}, 10, SpectrumMarkers::F5, 20},
+        {{{20, 20, -80}}, 30, SpectrumMarkers::F4, 20},
+        {{{20, 20, -80}}, 25, SpectrumMarkers::F5, 25},             // nothing further right
+        {{{5, 5, -70}, {20, 20, -80}}, 5, SpectrumMarkers::F5, 20}, // from the dip after a fall
+        {{{19, 19, -84}, {20, 20, -78}, {21, 21, -82}}, 10, SpectrumMarkers::F5, 20},
+        {{{20, 20, -85}}, 10, SpectrumMarkers::F5, 10},                // a rise of just 5
+        {{{20, 20, -84}, {21, 49, -89}}, 10, SpectrumMarkers::F5, 10}, // a fall of just 5
+        {{{20, 20, -84}, {21, 49, -89}}, 40, SpectrumMarkers::F4, 40}, // a rise of just 5
+        {{{20, 20, -84}, {21, 29, -89}, {30, 49, -91}}, 40, SpectrumMarkers::F4, 20},
+        {{{20, 20, -84.5}}, 10, SpectrumMarkers::F5, 20}, // rounds to -84
+        {{{20, 20, -85.4}}, 10, SpectrumMarkers::F5, 10}, // rounds to -85
+        {{}, 17, SpectrumMarkers::F4, 17},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        setLevels(0, 49, -90);
+        for (const auto& [from, to, level] : c.levels)
+            setLevels(from, to, level);
+        markers.MarkerIndex[0] = static_cast<std::int16_t>(c.start);
+        markers.KeyDown(c.key);
+        EXPECT_EQ(markers.MarkerIndex[0], c.found);
+    }
+    // Both keys print the readouts of the new place at once.
+    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -90");
 }
 
-TEST_F(SpectrumMarkersTest, NextPeakRightAndLeft) {
-    setLevel(20, -80);
-    markers.MarkerIndex[0] = 10;
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 20);
-
-    markers.MarkerIndex[0] = 30;
-    markers.FindNextPeak(true);
-    EXPECT_EQ(markers.MarkerIndex[0], 20);
-
-    // Nothing further right.
-    markers.MarkerIndex[0] = 25;
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 25);
-}
-
-TEST_F(SpectrumMarkersTest, NextPeakStartsFromTheDipAfterAFall) {
-    setLevel(5, -70); // the marker sits on a high point; the trace first falls
-    setLevel(20, -80);
-    markers.MarkerIndex[0] = 5;
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 20);
-}
-
-TEST_F(SpectrumMarkersTest, NextPeakTakesTheTopOfABroadPeak) {
-    setLevel(19, -84);
-    setLevel(20, -78);
-    setLevel(21, -82);
-    markers.MarkerIndex[0] = 10;
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 20);
-}
-
-TEST_F(SpectrumMarkersTest, NextPeakNeedsMoreThanFiveDecibelsBothWays) {
-    markers.MarkerIndex[0] = 10;
-    // A rise of exactly 5 dB is not a peak.
-    setLevel(20, -85);
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 10);
-
-    // A rise of 6 dB followed by a fall of exactly 5 dB is not one either.
-    flat(-90);
-    setLevel(20, -84);
-    for (int i = 21; i < 50; ++i)
-        setLevel(i, -89);
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 10);
-
-    // Searched from the right the same peak rises only 5 dB.
-    markers.MarkerIndex[0] = 40;
-    markers.FindNextPeak(true);
-    EXPECT_EQ(markers.MarkerIndex[0], 40);
-
-    // With a deeper floor on the right it rises 7 dB and falls 6 dB to its left.
-    for (int i = 30; i < 50; ++i)
-        setLevel(i, -91);
-    markers.FindNextPeak(true);
-    EXPECT_EQ(markers.MarkerIndex[0], 20);
-}
-
-TEST_F(SpectrumMarkersTest, NextPeakComparesRoundedLevels) {
-    markers.MarkerIndex[0] = 10;
-    setLevel(20, -84.5); // rounds to -84: six above the floor
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 20);
-
-    flat(-90);
-    setLevel(20, -85.4); // rounds to -85: only five
-    markers.MarkerIndex[0] = 10;
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 10);
-}
-
-TEST_F(SpectrumMarkersTest, FlatTraceDoesNotMoveTheMarker) {
-    markers.MarkerIndex[0] = 17;
-    markers.FindNextPeak(false);
-    EXPECT_EQ(markers.MarkerIndex[0], 17);
-    markers.FindNextPeak(true);
-    EXPECT_EQ(markers.MarkerIndex[0], 17);
-}
-
-TEST_F(SpectrumMarkersTest, MarkerDrawnOnTheTraceAndItsReadouts) {
+TEST_F(SpectrumMarkersTest, DiamondsStandOnTheTraceAndTheReadoutsDescribeThem) {
     setLevel(0, -73);
     markers.PaintMarkers();
     EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 902.5");
     EXPECT_EQ(markers.AmplitudeReadout, "Amplitude (dB): -73");
-
-    const auto erased = linesIn(kPlotBack);
-    ASSERT_EQ(erased.size(), 4u); // the diamond last drawn (at 0, 0 at first)
-    EXPECT_EQ(erased[0].y1, -200);
-    const auto drawn = linesIn(kMarker1);
-    ASSERT_EQ(drawn.size(), 4u);
     const double y = data.SweepPoints[0].TraceY;
-    EXPECT_EQ(drawn[0].x1, 580);
-    EXPECT_EQ(drawn[0].y1, y - 200);
-    EXPECT_EQ(drawn[2].x2, 580);
-    EXPECT_EQ(drawn[2].y2, y);
-    EXPECT_EQ(markers.MarkerX[0], 580);
-    EXPECT_EQ(markers.MarkerY[0], y);
+    const auto drawn = surface.linesIn(kMarker1);
+    ASSERT_EQ(drawn.size(), 4u);
+    EXPECT_EQ(QLineF(drawn[0].x1, drawn[0].y1, drawn[0].x2, drawn[0].y2),
+              QLineF(580, y - 200, 530, y - 100));
+    EXPECT_EQ(QLineF(drawn[2].x1, drawn[2].y1, drawn[2].x2, drawn[2].y2),
+              QLineF(630, y - 100, 580, y));
+    // The first diamond erased is the one at (0, 0).
+    EXPECT_EQ(surface.linesIn(kPlotBack).at(0).y1, -200);
 
     // The next paint erases it there first.
     surface.reset();
     markers.MarkerIndex[0] = 1;
     markers.PaintMarkers();
-    EXPECT_EQ(linesIn(kPlotBack)[0].x1, 580);
-    EXPECT_EQ(linesIn(kMarker1)[0].x1, 740);
+    EXPECT_EQ(diamondsIn(kPlotBack), std::vector<double>{580});
+    EXPECT_EQ(diamondsIn(kMarker1), std::vector<double>{740});
     EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 903");
-    EXPECT_TRUE(markers.PreviousFrequencyReadout.isEmpty()); // nothing printed yet
-}
 
-TEST_F(SpectrumMarkersTest, DeltaReadouts) {
     setLevel(10, -80);
     setLevel(20, -70.4);
     markers.MarkerIndex = {10, 20};
     markers.DeltaMode = true;
+    surface.reset();
     markers.PaintMarkers();
     EXPECT_EQ(markers.FrequencyReadout, "Frequency Delta (MHz): 5.1");
     EXPECT_EQ(markers.AmplitudeReadout, "Amplitude Delta (dB): 9.6");
-    EXPECT_EQ(linesIn(kMarker1).size(), 4u);
-    const auto second = linesIn(kMarker2);
-    ASSERT_EQ(second.size(), 4u);
-    EXPECT_EQ(second[0].x1, 580 + 160 * 20);
-    EXPECT_EQ(markers.MarkerX[1], 580 + 160 * 20);
-}
+    EXPECT_EQ(diamondsIn(kMarker1), std::vector<double>{580 + 160 * 10});
+    EXPECT_EQ(diamondsIn(kMarker2), std::vector<double>{580 + 160 * 20});
 
-TEST_F(SpectrumMarkersTest, RealTimeReleasedErasesMarkersButUpdatesReadouts) {
-    markers.PaintMarkers();
+    // With the real-time trace released the diamonds are erased, not drawn, and the
+    // readouts still follow.
     settings.RealTimeCheck = 0;
+    markers.DeltaMode = false;
     surface.reset();
-    setLevel(4, -66);
     markers.MarkerIndex[0] = 4;
     markers.PaintMarkers();
-    EXPECT_EQ(linesIn(kPlotBack).size(), 4u);
-    EXPECT_TRUE(linesIn(kMarker1).empty());
-    EXPECT_EQ(markers.AmplitudeReadout, "Amplitude (dB): -66");
+    EXPECT_EQ(diamondsIn(kPlotBack), std::vector<double>{580 + 160 * 10});
+    EXPECT_TRUE(diamondsIn(kMarker1).empty());
+    EXPECT_EQ(markers.AmplitudeReadout, "Amplitude (dB): -90");
     EXPECT_EQ(markers.MarkerX[0], 580 + 160 * 4);
 }
 
@@ -240,27 +171,20 @@ TEST_F(SpectrumMarkersTest, TextsEraseThenPrintInTheTopLeftCorner) {
     markers.AmplitudeReadout = QStringLiteral("Amplitude (dB): -73");
     status.SpectrumMessage = QStringLiteral("Communication failure.");
     markers.PaintSpectrumTexts();
-
-    struct Expected {
-        double y;
-        const char* text;
-        Colour colour;
-    };
-    const Expected expected[] = {
-        {550, "Sweep Time (mS): 10", kPlotBack},    {550, "Sweep Time (mS): 12", kMessage},
-        {750, "Frequency (MHz): 902.5", kPlotBack}, {750, "Frequency (MHz): 903", kMessage},
-        {950, "Amplitude (dB): -73", kMessage},     {1250, "Communication failure.", kPlotBack},
-        {1250, "Communication failure.", kMessage},
-    };
-    const auto& ops = surface.ops();
-    ASSERT_EQ(ops.size(), std::size(expected));
-    for (std::size_t i = 0; i < ops.size(); ++i) {
-        EXPECT_EQ(ops[i].kind, Op::Kind::Text);
-        EXPECT_EQ(ops[i].x1, 550);
-        EXPECT_EQ(ops[i].y1, expected[i].y) << i;
-        EXPECT_EQ(ops[i].text, expected[i].text) << i;
-        EXPECT_EQ(ops[i].colour, expected[i].colour) << i;
-    }
+    QStringList printed;
+    for (const Op& op : surface.ops())
+        printed << QStringLiteral("%1 %2 %3 %4")
+                       .arg(op.x1)
+                       .arg(op.y1)
+                       .arg(op.colour == kMessage    ? "+"
+                            : op.colour == kPlotBack ? "-"
+                                                     : "?")
+                       .arg(op.text);
+    EXPECT_EQ(printed,
+              QStringList({"550 550 - Sweep Time (mS): 10", "550 550 + Sweep Time (mS): 12",
+                           "550 750 - Frequency (MHz): 902.5", "550 750 + Frequency (MHz): 903",
+                           "550 950 + Amplitude (dB): -73", "550 1250 - Communication failure.",
+                           "550 1250 + Communication failure."}));
 }
 
 // Sweeps repaint texts then markers; the keys repaint in their own order. Whatever
@@ -306,125 +230,74 @@ TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
     EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -50");
 }
 
-TEST_F(SpectrumMarkersTest, KeysAreIgnoredWhileNoSweepRuns) {
+TEST_F(SpectrumMarkersTest, TheKeysSteerOnlyARunningSweep) {
     flags.SpectrumStopped = true;
-    setLevel(20, -50);
-    markers.MarkerIndex[0] = 5;
     for (int key : {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x25, 0x27})
         markers.KeyDown(key);
-    EXPECT_EQ(markers.MarkerIndex[0], 5);
-    EXPECT_FALSE(markers.MaxHold);
-    EXPECT_FALSE(markers.DeltaMode);
-    EXPECT_FALSE(markers.ViewMode);
-    EXPECT_EQ(repaints, 0);
-    EXPECT_TRUE(surface.ops().empty());
-}
-
-TEST_F(SpectrumMarkersTest, FunctionKeysToggleAndSearch) {
-    markers.KeyDown(SpectrumMarkers::F2);
-    EXPECT_TRUE(markers.MaxHold);
-    markers.KeyDown(SpectrumMarkers::F6);
-    EXPECT_TRUE(markers.ViewMode);
-    markers.KeyDown(SpectrumMarkers::F2);
-    markers.KeyDown(SpectrumMarkers::F6);
-    EXPECT_FALSE(markers.MaxHold);
-    EXPECT_FALSE(markers.ViewMode);
+    EXPECT_EQ(
+        std::tuple(markers.MarkerIndex[0], markers.MaxHold, markers.DeltaMode, markers.ViewMode),
+        std::tuple(0, false, false, false));
     EXPECT_TRUE(surface.ops().empty());
 
-    setLevel(33, -50);
-    markers.KeyDown(SpectrumMarkers::F1);
-    EXPECT_EQ(markers.MarkerIndex[0], 33);
-    EXPECT_EQ(markers.FrequencyReadout.left(17), "Frequency (MHz): ");
-    EXPECT_EQ(linesIn(kMarker1).size(), 4u);
-
-    setLevel(40, -60);
-    markers.KeyDown(SpectrumMarkers::F5);
-    EXPECT_EQ(markers.MarkerIndex[0], 40);
-    markers.KeyDown(SpectrumMarkers::F4);
-    EXPECT_EQ(markers.MarkerIndex[0], 33);
-    // F4 and F5 paint the new readouts at once.
-    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -50");
-
+    flags.SpectrumStopped = false;
+    markers.KeyDown(SpectrumMarkers::F2);
+    markers.KeyDown(SpectrumMarkers::F6);
     markers.KeyDown(0x41); // 'A': nothing
-    EXPECT_EQ(markers.MarkerIndex[0], 33);
-}
-
-TEST_F(SpectrumMarkersTest, F7RepaintsTheWholeWindow) {
-    markers.KeyDown(SpectrumMarkers::F7);
-    EXPECT_EQ(repaints, 1);
+    EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(true, true));
+    EXPECT_TRUE(surface.ops().empty());
+    markers.KeyDown(SpectrumMarkers::F2);
+    markers.KeyDown(SpectrumMarkers::F6);
+    EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(false, false));
+    markers.KeyDown(SpectrumMarkers::F7); // the whole window again
     ASSERT_FALSE(surface.ops().empty());
     EXPECT_EQ(surface.ops()[0].kind, Op::Kind::Clear);
 }
 
-TEST_F(SpectrumMarkersTest, LeftArrowAtPointZeroStaysButRepaints) {
-    markers.KeyDown(SpectrumMarkers::Left);
-    EXPECT_EQ(markers.MarkerIndex[0], 0);
-    EXPECT_EQ(linesIn(kMarker1).size(), 4u);
-    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 902.5");
-}
-
-TEST_F(SpectrumMarkersTest, ArrowsStepTheActiveMarker) {
-    markers.MarkerIndex[0] = 5;
-    markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(markers.MarkerIndex[0], 6);
-    markers.KeyDown(SpectrumMarkers::Left);
-    markers.KeyDown(SpectrumMarkers::Left);
-    EXPECT_EQ(markers.MarkerIndex[0], 4);
-
-    markers.MarkerIndex[0] = 49;
-    markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(markers.MarkerIndex[0], 49);
-}
-
-TEST_F(SpectrumMarkersTest, ArrowsKeepTheDiamondInsideThePlot) {
-    // The left neighbour's diamond would reach the left margin.
-    data.SweepPoints[0].CenterX = 550;
-    markers.MarkerIndex[0] = 1;
-    markers.KeyDown(SpectrumMarkers::Left);
-    EXPECT_EQ(markers.MarkerIndex[0], 1);
-    data.SweepPoints[0].CenterX = 551;
-    markers.KeyDown(SpectrumMarkers::Left);
-    EXPECT_EQ(markers.MarkerIndex[0], 0);
-
-    data.SweepPoints[49].CenterX = 8450; // 8450 + 50 is not left of 9000 - 500
-    markers.MarkerIndex[0] = 48;
-    markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(markers.MarkerIndex[0], 48);
-    data.SweepPoints[49].CenterX = 8449;
-    markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(markers.MarkerIndex[0], 49);
-}
-
-TEST_F(SpectrumMarkersTest, F3TwiceLeavesOneMarkerWhereTheSecondWas) {
+TEST_F(SpectrumMarkersTest, ArrowsStepTheActiveMarkerKeepingItsDiamondInsideThePlot) {
+    const struct {
+        int start, key, neighbourX, found;
+    } cases[] = {
+        {5, SpectrumMarkers::Right, 580 + 160 * 6, 6},
+        {5, SpectrumMarkers::Left, 580 + 160 * 4, 4},
+        {0, SpectrumMarkers::Left, 0, 0},
+        {49, SpectrumMarkers::Right, 0, 49},
+        {1, SpectrumMarkers::Left, 550, 1},
+        {1, SpectrumMarkers::Left, 551, 0},
+        {48, SpectrumMarkers::Right, 8450, 48},
+        {48, SpectrumMarkers::Right, 8449, 49},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        display.ComputeCellGeometry();
+        const int neighbour = c.start + (c.key == SpectrumMarkers::Right ? 1 : -1);
+        if (c.neighbourX != 0)
+            data.SweepPoints[static_cast<std::size_t>(neighbour)].CenterX = c.neighbourX;
+        markers.MarkerIndex[0] = static_cast<std::int16_t>(c.start);
+        surface.reset();
+        markers.KeyDown(c.key);
+        EXPECT_EQ(markers.MarkerIndex[0], c.found);
+        EXPECT_EQ(surface.linesIn(kMarker1).size(), 4u); // drawn again even where it stays
+    }
+    // In delta mode they move the second marker; F3 again leaves one marker there and
+    // erases both diamonds.
     markers.MarkerIndex[0] = 5;
     markers.KeyDown(SpectrumMarkers::F3);
-    EXPECT_TRUE(markers.DeltaMode);
     EXPECT_EQ(markers.MarkerIndex[1], 5);
-    EXPECT_TRUE(surface.ops().empty()); // nothing redrawn until the next paint
-
-    markers.KeyDown(SpectrumMarkers::Right); // moves marker 2 and draws both
     markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(markers.MarkerIndex[0], 5);
-    EXPECT_EQ(markers.MarkerIndex[1], 7);
-
+    markers.KeyDown(SpectrumMarkers::Right);
+    EXPECT_EQ(markers.MarkerIndex, (std::array<std::int16_t, 2>{5, 7}));
     surface.reset();
     markers.KeyDown(SpectrumMarkers::F3);
     EXPECT_FALSE(markers.DeltaMode);
     EXPECT_EQ(markers.MarkerIndex[0], 7);
-    // Both diamonds erased where they were drawn.
-    const auto erased = linesIn(kPlotBack);
-    ASSERT_EQ(erased.size(), 8u);
-    EXPECT_EQ(erased[0].x1, 580 + 160 * 5);
-    EXPECT_EQ(erased[4].x1, 580 + 160 * 7);
-    EXPECT_TRUE(linesIn(kMarker1).empty());
-}
+    EXPECT_EQ(diamondsIn(kPlotBack), (std::vector<double>{580 + 160 * 5, 580 + 160 * 7}));
+    EXPECT_TRUE(diamondsIn(kMarker1).empty());
 
-TEST_F(SpectrumMarkersTest, ClosedWindowStillKeepsTheReadouts) {
+    // With the window closed its width is unknown: no step, but the readouts are kept.
     surfaces.spectrumOpen = false;
+    surface.reset();
     markers.KeyDown(SpectrumMarkers::Right);
-    markers.PaintSpectrumTexts();
-    markers.EraseMarkers();
-    EXPECT_EQ(markers.MarkerIndex[0], 0); // the window's width is unknown: no step
-    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 902.5");
+    EXPECT_EQ(markers.MarkerIndex[0], 7);
+    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 906.1");
     EXPECT_TRUE(surface.ops().empty());
 }
