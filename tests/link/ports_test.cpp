@@ -122,9 +122,8 @@ TEST_F(AdaptersById, EachAdapterKeepsItsNumberWhicheverTheSystemFindsFirst) {
     // Unplugged, its link is gone: the stored name is tried as it is (and fails to open).
     QFile::remove(idOf("A"));
     EXPECT_EQ(comPortDevicePath(settings, 1), idOf("A"));
-}
 
-TEST_F(AdaptersById, NumbersStoredForKernelNamesKeepWorkingAndMoveToTheAdapter) {
+    // COM5 stored before adapters were known by id follows adapter B from now on.
     std::array<QString, kComPorts> stored{};
     stored[4] = devicePath("ttyUSB1"); // COM5, stored before adapters were known by id
     const PortList list = DiscoverSerialPorts(plugged("ttyUSB0", "ttyUSB1"), stored);
