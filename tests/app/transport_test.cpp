@@ -245,6 +245,7 @@ TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
     EXPECT_EQ(view.play, TransportView::PlayNormal);
 
+    view.selectSource(0); // "Real-Time": a new recording
     dialogs.saveAnswer = pathOf("no/such/folder/run.ban");
     control->Record();
     EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
