@@ -124,6 +124,16 @@ TEST_F(MainWindowOnEmulator, PlayRunsLiveAndClosingDuringTheRunRestoresTheRadio)
     EXPECT_TRUE(stored.contains(QStringLiteral("Center%20Frequency=915")));
 }
 
+// The spectrum window's keys as the radio tool's key codes: F1 to F7 and the arrows.
+TEST(SpectrumWindowKeys, FunctionAndArrowKeysOnly) {
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F1), 0x70);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F7), 0x76);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Left), 0x25);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Right), 0x27);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F8), 0);
+    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Up), 0);
+}
+
 // The recording controls of the window itself: the selector's entries, the counter
 // and the slider, which the user moves to choose where playback continues.
 TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsThePosition) {
