@@ -6,20 +6,16 @@
 #include "spectrum/spectrum_window.h"
 #include "support/main_window_fixture.h"
 #include "support/readouts_on_screen.h"
+#include "user_input.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 #include <QMdiArea>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
@@ -30,52 +26,80 @@ using radio::bytes;
 namespace {
 const QByteArray kEnterAt = QByteArrayLiteral("AT+++\r");
 const QByteArray kLeaveAt = bytes({0xCC, 'A', 'T', 'O', 0x0D});
+
+// A hop bin recording of `count` records of bin 0, 100 ms apart.
+void writeRecording(const QString& path, int count) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int n = 0; n < count; ++n)
+        file.write(encodeRecord(FileVar{0, 1000.0f + 100.0f * n, -70, -70}).data(), 16);
+}
 } // namespace
 
-TEST_F(MainWindowOnEmulator, StartsWithTheHopBinAndNetworkWindowsTiled) {
+// The hop bin analyzer and the network window tiled side by side; the spectrum
+// analyzer, chosen with the mouse, takes the hop bin window's place.
+TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
     startSuite();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Veltrane Diagnostics Suite"));
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions())
         menus << menu->text().remove(u'&');
-    EXPECT_EQ(menus, (QStringList{QStringLiteral("File"), QStringLiteral("Edit"),
-                                  QStringLiteral("Tools"), QStringLiteral("Settings"),
-                                  QStringLiteral("Window"), QStringLiteral("Help")}));
-    for (QToolBar* bar : window->findChildren<QToolBar*>()) {
-        for (QAction* action : bar->actions()) {
+    EXPECT_EQ(menus.join(u' '), QStringLiteral("File Edit Tools Settings Window Help"));
+    for (QToolBar* bar : window->findChildren<QToolBar*>())
+        for (QAction* action : bar->actions())
             if (!action->isSeparator() && !action->text().isEmpty()) {
                 EXPECT_FALSE(action->toolTip().isEmpty()) << qPrintable(action->text());
             }
-        }
-    }
-
-    HopBinWindow* hopBin = window->hopBinWindow();
     NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(hopBin && network);
-    const QWidget* hopBinFrame = hopBin->parentWidget();
-    const QWidget* networkFrame = network->parentWidget();
-    const int client = window->findChild<QMdiArea*>()->viewport()->width();
+    ASSERT_TRUE(window->hopBinWindow() && network);
+    EXPECT_TRUE(network->testOption(0)->isChecked());
+    EXPECT_TRUE(suite->flags.HopBinStopped); // nothing runs before Play
     // The network window takes the right third, or the width its controls need
     // where a third is too narrow for them (as in this small window); the analyzer
     // takes the rest.
-    EXPECT_EQ(hopBinFrame->x(), 0);
-    EXPECT_NEAR(networkFrame->width(),
-                std::max(0.33 * client, static_cast<double>(networkFrame->minimumWidth())), 1.0);
-    EXPECT_NEAR(networkFrame->x() + networkFrame->width(), client, 1.0);
-    EXPECT_NEAR(hopBinFrame->width(), networkFrame->x(), 1.0);
-    EXPECT_TRUE(network->testOption(0)->isChecked());
-    EXPECT_TRUE(suite->flags.HopBinStopped); // nothing runs before Play
+    const QWidget* networkFrame = network->parentWidget();
+    const int client = window->findChild<QMdiArea*>()->viewport()->width();
+    const auto expectTiled = [&](const QWidget* analyzerFrame) {
+        EXPECT_EQ(analyzerFrame->x(), 0);
+        EXPECT_NEAR(networkFrame->width(),
+                    std::max(0.33 * client, static_cast<double>(networkFrame->minimumWidth())),
+                    1.0);
+        EXPECT_NEAR(networkFrame->x() + networkFrame->width(), client, 1.0);
+        EXPECT_NEAR(analyzerFrame->width(), networkFrame->x(), 1.0);
+    };
+    expectTiled(window->hopBinWindow()->parentWidget());
+
+    QTest::mouseClick(network->testOption(1), Qt::LeftButton);
+    SpectrumWindow* spectrum = window->spectrumWindow();
+    ASSERT_TRUE(spectrum);
+    EXPECT_EQ(spectrum->windowTitle(), QStringLiteral("Spectrum Analyzer"));
+    EXPECT_EQ(window->hopBinWindow(), nullptr);
+    expectTiled(spectrum->parentWidget());
+    bool maxHoldByKey = false;
+    playFor(1500, [&] {
+        QTest::keyClick(spectrum, Qt::Key_F2);
+        maxHoldByKey = suite->spectrumMarkers.MaxHold;
+    });
+    EXPECT_TRUE(maxHoldByKey);
+    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("mode=0")));
 }
 
-TEST_F(MainWindowOnEmulator, PlayRunsTheHopBinAnalyzerLiveUntilStop) {
+// A live hop bin run starts by clearing the option bit, polling the link status and
+// entering bin report mode; closing the window during the run ends it, returns the
+// radio to normal mode with its option bit set, and stores the settings.
+TEST_F(MainWindowOnEmulator, PlayRunsLiveAndClosingDuringTheRunRestoresTheRadio) {
     startSuite();
     float reportsDuringRun = 0;
     std::int32_t modeDuringRun = -1;
+    QByteArray sentDuringRun;
     playFor(2500, [&] {
         reportsDuringRun = suite->hopBinData.TotalReports;
         modeDuringRun = suite->recorder.TransportMode;
+        sentDuringRun = emulator.takeReceived();
+        window->findChildren<QToolBar*>()[1]->actions()[1]->setChecked(false); // Display Peak
+        window->close(); // the run ends first, then the window closes
     });
-
+    ASSERT_TRUE(runEventsUntil([this] { return suite->flags.ApplicationClosing; }));
     EXPECT_GT(reportsDuringRun, 20.0f);
     EXPECT_GT(suite->hopBinData.HighestBin, 40);
     EXPECT_EQ(modeDuringRun, Recorder::Playing);
@@ -83,109 +107,25 @@ TEST_F(MainWindowOnEmulator, PlayRunsTheHopBinAnalyzerLiveUntilStop) {
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
     EXPECT_EQ(status.text(), QStringLiteral("Radio State: Normal Mode"));
     const QString state = emulator.command(QStringLiteral("state"));
-    EXPECT_TRUE(state.contains(QStringLiteral("mode=0"))) << qPrintable(state);
+    EXPECT_TRUE(state.contains(QStringLiteral("mode=0 "))) << qPrintable(state);
     EXPECT_TRUE(state.contains(QStringLiteral("option=02"))) << qPrintable(state);
 
-    // The run began by clearing the option bit, then polled the link status and
-    // entered bin report mode.
-    const QByteArray sent = emulator.takeReceived();
-    const QByteArray start = kEnterAt + bytes({0xCC, 0x0A, 0x20}) + bytes({0xCC, 0x08, 0x00}) +
-                             kLeaveAt + kEnterAt + bytes({0xCC, 0x00, 0x00}) + kLeaveAt + kEnterAt +
+    const QByteArray start = kEnterAt + bytes({0xCC, 0x0A, 0x20, 0xCC, 0x08, 0x00}) + kLeaveAt +
+                             kEnterAt + bytes({0xCC, 0x00, 0x00}) + kLeaveAt + kEnterAt +
                              bytes({0xCC, 0x8F, 0x01});
-    EXPECT_TRUE(sent.startsWith(start)) << sent.toHex(' ').constData();
-}
-
-TEST_F(MainWindowOnEmulator, ClosingDuringARunReturnsTheRadioToNormalModeAndSavesTheSettings) {
-    startSuite();
-    playFor(1500, [&] {
-        emulator.takeReceived();                                               // the run so far
-        window->findChildren<QToolBar*>()[1]->actions()[1]->setChecked(false); // Display Peak
-        window->close(); // the run ends first, then the window closes
-    });
-    ASSERT_TRUE(runEventsUntil([this] { return suite->flags.ApplicationClosing; }));
+    EXPECT_TRUE(sentDuringRun.startsWith(start)) << sentDuringRun.toHex(' ').constData();
     const QByteArray sentOnClose = emulator.takeReceived();
-
     EXPECT_EQ(sentOnClose, bytes({0xCC, 0x8F, 0x00}) + kLeaveAt + kEnterAt +
                                bytes({0xCC, 0x08, 0x01}) + kLeaveAt)
         << sentOnClose.toHex(' ').constData();
-    EXPECT_TRUE(suite->flags.ApplicationClosing);
     const QString stored = storedText();
     EXPECT_TRUE(stored.contains(QStringLiteral("Peak%20Check=0"))) << qPrintable(stored);
     EXPECT_TRUE(stored.contains(QStringLiteral("Meter%20Test=0")));
     EXPECT_TRUE(stored.contains(QStringLiteral("Center%20Frequency=915")));
 }
 
-TEST_F(MainWindowOnEmulator, RetriesBoxAcceptsOneTo255Only) {
-    startSuite();
-    NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(network);
-    network->retriesBox()->setText(QStringLiteral("7"));
-    network->Text1_LostFocus();
-    EXPECT_EQ(suite->settings.Retries, 7);
-    EXPECT_EQ(suite->hopBins.RetriesInBox, 7);
-    EXPECT_TRUE(messages.shown.isEmpty());
-
-    network->retriesBox()->setText(QStringLiteral("256"));
-    network->Text1_LostFocus();
-    EXPECT_EQ(messages.shown, QStringList{QStringLiteral("Retries must be set between 1 and 255")});
-    EXPECT_EQ(network->retriesBox()->text(), QStringLiteral("1"));
-    EXPECT_EQ(suite->settings.Retries, 1);
-}
-
-TEST_F(MainWindowOnEmulator, TestAndMeterChoiceSwitchWindowsAndScale) {
-    startSuite();
-    NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(network);
-
-    network->meterOption(1)->setChecked(true);
-    network->MeterSelection_Option_Click(1);
-    EXPECT_EQ(suite->settings.MeterType[0], 1);
-    EXPECT_EQ(suite->meter.MeterTitle, QStringLiteral("Percentage Good"));
-
-    network->testOption(1)->setChecked(true);
-    network->TestSelection_Option_Click(1);
-    runEventsFor(50);
-    EXPECT_EQ(suite->settings.MeterTest, 1);
-    EXPECT_EQ(window->hopBinWindow(), nullptr);
-
-    network->testOption(0)->setChecked(true);
-    network->TestSelection_Option_Click(0);
-    runEventsFor(50);
-    EXPECT_EQ(suite->settings.MeterTest, 0);
-    EXPECT_NE(window->hopBinWindow(), nullptr);
-    EXPECT_TRUE(network->meterOption(1)->isChecked()); // the hop bin test's own meter choice
-}
-
-TEST_F(MainWindowOnEmulator, SpectrumTestOpensItsWindowAndPlaySweepsUntilStop) {
-    startSuite({}, "[Settings]\nMeter%20Test=1\n");
-    SpectrumWindow* spectrum = window->spectrumWindow();
-    ASSERT_TRUE(spectrum);
-    EXPECT_EQ(spectrum->windowTitle(), QStringLiteral("Spectrum Analyzer"));
-    EXPECT_EQ(window->hopBinWindow(), nullptr);
-    const QWidget* spectrumFrame = spectrum->parentWidget();
-    const int client = window->findChild<QMdiArea*>()->viewport()->width();
-    // Tiled beside the network window, up to its left edge.
-    const QWidget* networkFrame = window->networkWindow()->parentWidget();
-    EXPECT_EQ(spectrumFrame->x(), 0);
-    EXPECT_NEAR(spectrumFrame->width(), networkFrame->x(), 1.0);
-    EXPECT_NEAR(networkFrame->x() + networkFrame->width(), client, 1.0);
-
-    QString sweepTime;
-    bool maxHoldByKey = false;
-    playFor(2500, [&] {
-        sweepTime = suite->spectrumData.SweepTimeText;
-        QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
-        QCoreApplication::sendEvent(spectrum, &f2);
-        maxHoldByKey = suite->spectrumMarkers.MaxHold;
-    });
-
-    EXPECT_TRUE(sweepTime.startsWith(QStringLiteral("Sweep Time (mS): "))) << qPrintable(sweepTime);
-    EXPECT_TRUE(maxHoldByKey);
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
-    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("mode=0")));
-}
-
-TEST(SpectrumWindowKeys, QtKeysMapToTheRadioToolsKeyCodes) {
+// The spectrum window's keys as the radio tool's key codes: F1 to F7 and the arrows.
+TEST(SpectrumWindowKeys, FunctionAndArrowKeysOnly) {
     EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F1), 0x70);
     EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F7), 0x76);
     EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Left), 0x25);
@@ -201,13 +141,7 @@ TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsTheP
     ScriptedFileDialogs dialogs;
     window->setFileDialogs(dialogs);
     dialogs.openAnswer = dir.filePath(QStringLiteral("forty.ban"));
-    {
-        QFile file(dialogs.openAnswer);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        // Forty sweeps of one record, 100 ms apart.
-        for (int n = 0; n < 40; ++n)
-            file.write(encodeRecord(FileVar{0, 1000.0f + 100.0f * n, -70, -70}).data(), 16);
-    }
+    writeRecording(dialogs.openAnswer, 40);
     ASSERT_TRUE(window->recordAction()->isEnabled());
     window->loadFileAction()->trigger();
     window->loadFileAction()->trigger();
@@ -242,24 +176,6 @@ TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsTheP
     window->playAction()->trigger();
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
     EXPECT_LT(suite->recorder.RecordCounter, 35);
-}
-
-// A pulled adapter during a hop bin run: the run ends with the message instead of
-// waiting for reports that cannot come.
-TEST_F(MainWindowOnEmulator, APulledAdapterEndsTheRunWithTheMessage) {
-    startSuite({QStringLiteral("--report-rate"), QStringLiteral("500")});
-    QTimer::singleShot(800, window.get(), [this] { emulator.command(QStringLiteral("drop 0")); });
-    bool stoppedByUser = false;
-    QTimer::singleShot(8000, window.get(), [&] {
-        stoppedByUser = true;
-        window->stopAction()->trigger();
-    });
-    window->playAction()->trigger(); // returns when the failed link has stopped the run
-    EXPECT_FALSE(stoppedByUser);
-    EXPECT_EQ(messages.shown.value(0),
-              QStringLiteral("Port not open.  Check the PC Settings page."));
-    EXPECT_FALSE(suite->link.PortIsOpen);
-    EXPECT_GT(suite->hopBinData.TotalReports, 10.0f);
 }
 
 // The counter and the slider follow a recording as it grows, and a playback as it
@@ -306,24 +222,8 @@ TEST_F(MainWindowOnEmulator, CounterAndSliderMoveWhileRecordingAndPlayingBack) {
 // Help > About, chosen with the mouse again and again, shows one box.
 TEST_F(MainWindowOnEmulator, HelpAboutShowsOneBoxAndBringsItBack) {
     startSuite();
-    QMenuBar* bar = window->menuBar();
-    QAction* helpTitle = nullptr;
-    for (QAction* action : bar->actions())
-        if (action->text() == QStringLiteral("&Help"))
-            helpTitle = action;
-    ASSERT_TRUE(helpTitle && helpTitle->menu());
-    QMenu* help = helpTitle->menu();
-    QAction* about = nullptr;
-    for (QAction* action : help->actions())
-        if (action->text() == QStringLiteral("About"))
-            about = action;
-    ASSERT_TRUE(about);
-
     const auto chooseAbout = [&] {
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(helpTitle).center());
-        ASSERT_TRUE(runEventsUntil([&] { return help->isVisible(); }));
-        QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(about).center());
-        ASSERT_TRUE(runEventsUntil([&] { return !help->isVisible(); }));
+        chooseFromMenu(*window, QStringLiteral("&Help"), QStringLiteral("About"));
         runEventsFor(50);
     };
     const auto shownBoxes = [&] {
@@ -372,10 +272,7 @@ TEST_F(MainWindowOnEmulator, TotalsUnderTheMeterFollowTheHopBinTest) {
     EXPECT_LE(*shown, reportsDuringRun); // as the meter drew it, at most the count now
     EXPECT_TRUE(missedDuringRun.startsWith(QStringLiteral("Missed Bins: ")));
 
-    QPushButton* clear = nullptr;
-    for (QPushButton* button : network->findChildren<QPushButton*>())
-        if (button->text() == QStringLiteral("Clear Results"))
-            clear = button;
+    QPushButton* clear = buttonCalled(network, QStringLiteral("Clear Results"));
     ASSERT_TRUE(clear);
     QTest::mouseClick(clear, Qt::LeftButton);
     EXPECT_EQ(total->text(), QStringLiteral("Total: 0"));
@@ -447,12 +344,7 @@ TEST_F(MainWindowOnEmulator, AllFilesOffersNamesWithoutADot) {
     const QString folder = suite->settings.ProgramDirectory + QStringLiteral("Recordings");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/field-run");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        for (int n = 0; n < 10; ++n)
-            file.write(encodeRecord(FileVar{0, 1000.0f + 100.0f * n, -70, -70}).data(), 16);
-    }
+    writeRecording(path, 10);
 
     // The user picks "All Files", clicks the file and Open; a file that never shows
     // up is given up after a while.

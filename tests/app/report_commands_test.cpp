@@ -1,5 +1,5 @@
-#include "core/number_text.h"
 #include "app/report_files.h"
+#include "core/number_text.h"
 #include "hopbin/hop_bin_geometry.h"
 #include "hopbin/hop_bin_window.h"
 #include "network/network_window.h"
@@ -9,6 +9,7 @@
 #include "support/main_window_fixture.h"
 #include "support/report_reading.h"
 #include "ui/image_surface.h"
+#include "user_input.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,10 +18,6 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTest>
 
 namespace {
 
@@ -36,37 +33,16 @@ protected:
         window->setFileDialogs(dialogs);
     }
 
-    // Opens a menu of the menu bar with the mouse and clicks one of its entries.
     void chooseFromMenu(const QString& title, const QString& entry) {
-        QMenuBar* bar = window->menuBar();
-        QAction* titleAction = nullptr;
-        for (QAction* action : bar->actions())
-            if (action->text() == title)
-                titleAction = action;
-        ASSERT_TRUE(titleAction && titleAction->menu()) << qPrintable(title);
-        QMenu* menu = titleAction->menu();
-        QAction* item = nullptr;
-        for (QAction* action : menu->actions())
-            if (action->text() == entry)
-                item = action;
-        ASSERT_TRUE(item) << qPrintable(entry);
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(titleAction).center());
-        ASSERT_TRUE(runEventsUntil([&] { return menu->isVisible(); }));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-        ASSERT_TRUE(runEventsUntil([&] { return !menu->isVisible(); }));
+        ::chooseFromMenu(*window, title, entry);
     }
 
     // Run Query with the mouse; Stop Query once the emulator's three radios are listed.
     void runQueryUntilThreeRadios() {
         NetworkWindow* network = window->networkWindow();
         ASSERT_TRUE(network);
-        QPushButton *run = nullptr, *stop = nullptr;
-        for (QPushButton* button : network->findChildren<QPushButton*>()) {
-            if (button->text() == QStringLiteral("Run Query"))
-                run = button;
-            if (button->text() == QStringLiteral("Stop Query"))
-                stop = button;
-        }
+        QPushButton* run = buttonCalled(network, QStringLiteral("Run Query"));
+        QPushButton* stop = buttonCalled(network, QStringLiteral("Stop Query"));
         ASSERT_TRUE(run && stop);
         QTimer poll;
         QElapsedTimer clock;
@@ -246,7 +222,7 @@ TEST_F(ReportCommandsTest, ReportOfASpectrumRunListsItsPeaksAndMarkers) {
 // Save Picture and Copy Picture take the analyzer the user clicked last: the
 // meter of the Network Query window, then the hop bin chart, pixel for pixel and
 // at the screen's resolution.
-TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzer) {
+TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzerAndSavesThatCannotFinish) {
     start();
     playFor(1000, [] {});
 
@@ -272,14 +248,10 @@ TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzer) {
     const QImage chart = surfaceImage(surfaces.hopBin);
     ASSERT_FALSE(copied.isNull());
     EXPECT_EQ(copied.convertToFormat(chart.format()), chart);
-}
 
-// A folder that cannot be written and a disk that fills up part of the way: a
-// message that names the file and the reason, and no file left behind, not even
-// a part of one; a report saved there before stays as it was.
-TEST_F(ReportCommandsTest, AReadOnlyFolderOrAFullDiskLeavesNoPartialFile) {
-    start();
-    playFor(800, [] {});
+    // A folder that cannot be written and a disk that fills up part of the way: a
+    // message that names the file and the reason, and no file left behind, not even
+    // a part of one; a report saved there before stays as it was.
     const auto entries = [](const QString& folder) {
         return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
     };

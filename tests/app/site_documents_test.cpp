@@ -1,20 +1,15 @@
-#include "core/atomic_file.h"
-#include "recording/csv_text.h"
-#include "core/settings.h"
 #include "app/statistics_table.h"
 #include "app/suite.h"
+#include "core/settings.h"
 #include "hopbin/hop_bin_data.h"
 #include "network/query_file.h"
+#include "recording/csv_text.h"
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_markers.h"
-#include "support/failing_folders.h"
 #include "support/fakes.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLocale>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,10 +32,6 @@ QueryFile sampleQuery() {
                << QueryFileRow{"5E 6F 01", "", "", "7", "  Zähler Süd – Ωμ 測試 ,\"\" "}
                << QueryFileRow{"00 00 00", "Client", "0", "123456789", ""};
     return query;
-}
-
-QStringList namesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
 } // namespace
@@ -181,49 +172,4 @@ TEST(StatisticsTable, SpectrumPointsMarkersAndDelta) {
 
     markers.DeltaMode = false;
     EXPECT_EQ(spectrumStatistics(data, markers, settings).extraRows.size(), 1);
-}
-
-// A save that cannot finish leaves the folder as it was: no partial file, no
-// temporary file, and a file of that name keeps its old content.
-TEST(AtomicFile, ReadOnlyFolderAndFullDiskLeaveNothingBehind) {
-    QTemporaryDir dir;
-    const QByteArray content = queryFileBytes(sampleQuery());
-
-    {
-        const ReadOnlyFolder readOnly(dir.filePath(QStringLiteral("read-only")));
-        if (readOnly.path().isEmpty())
-            GTEST_SKIP() << "no read-only folder can be made here";
-        const QString error =
-            writeFileAtomically(readOnly.path() + QStringLiteral("/site.csv"), content);
-        EXPECT_TRUE(error.contains(QStringLiteral("site.csv"))) << error.toStdString();
-        EXPECT_TRUE(error.contains(QStringLiteral("read-only"))) << error.toStdString();
-        EXPECT_TRUE(namesIn(readOnly.path()).isEmpty());
-    }
-
-    const QString full = dir.filePath(QStringLiteral("full"));
-    QDir().mkpath(full);
-    const QString target = full + QStringLiteral("/site.csv");
-    {
-        QFile old(target);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("the earlier file\r\n");
-    }
-    QByteArray big = content;
-    while (big.size() < 200000)
-        big += content;
-    QString error;
-    {
-        const FileSizeLimit limit(64 * 1024); // the disk fills part of the way through
-        ASSERT_TRUE(limit.active());
-        error = writeFileAtomically(target, big);
-    }
-    EXPECT_TRUE(error.contains(QStringLiteral("full"))) << error.toStdString();
-    EXPECT_EQ(namesIn(full), QStringList{QStringLiteral("site.csv")});
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), QByteArray("the earlier file\r\n"));
-
-    // With room, the same call replaces it whole.
-    EXPECT_TRUE(writeFileAtomically(target, big).isEmpty());
-    EXPECT_EQ(QFile(target).size(), big.size());
 }

@@ -59,15 +59,6 @@ protected:
 
     QString pathOf(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
-    // Runs `action` (a button that may run the acquisition loop) with `steps` fired
-    // at their times meanwhile; returns when the action has returned.
-    void runWith(const std::function<void()>& action,
-                 const std::vector<std::pair<int, std::function<void()>>>& steps) {
-        for (const auto& [ms, step] : steps)
-            QTimer::singleShot(ms, &scope, step);
-        action();
-    }
-
     void stopAt(int ms) {
         QTimer::singleShot(ms, &scope, [this] { acquisition->Stop(); });
     }
@@ -95,13 +86,14 @@ protected:
 
 } // namespace
 
-TEST_F(TransportTest, RecordWritesEveryAppliedReportNumberedFromOne) {
+// A live run recorded into a new file: every applied report, numbered from one, in
+// order, the last one with the levels its bin shows; played back, the same
+// statistics without the radio in bin report mode.
+TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatistics) {
     start();
     ASSERT_FALSE(HasFatalFailure());
     const QString path = recordFor(1500, "live.ban");
-
-    // The dialog opened in the recordings folder with the hop bin filter.
-    ASSERT_EQ(dialogs.requests.size(), 1u);
+    ASSERT_EQ(dialogs.requests.size(), 1u); // in the recordings folder, with the hop bin filter
     EXPECT_EQ(dialogs.requests[0].directory, dir.path() + QStringLiteral("/Recordings/"));
     EXPECT_EQ(dialogs.requests[0].nameFilters,
               QStringLiteral("Bin Analyzer File (*.ban);;All Files (*)"));
@@ -116,13 +108,33 @@ TEST_F(TransportTest, RecordWritesEveryAppliedReportNumberedFromOne) {
     EXPECT_EQ(suite->recorder.RecordCounter, static_cast<qint64>(records.size()) + 1);
     for (std::size_t n = 1; n < records.size(); ++n)
         ASSERT_GE(records[n].ReadTime, records[n - 1].ReadTime) << n;
-    // The last record holds the clamped levels of its bin as the statistics have them.
     const FileVar& last = records.back();
     const auto& stats = suite->hopBinData.HopBins[static_cast<std::size_t>(last.ItemIndex)];
     EXPECT_EQ(last.ValueA, stats[kRemoteSide].Current);
     EXPECT_EQ(last.ValueB, stats[kPcSide].Current);
     EXPECT_EQ(view.record, TransportView::RecordNormal);
     EXPECT_TRUE(view.sliderEnabled);
+
+    const HopBinData live = suite->hopBinData;
+    emulator.takeReceived();
+    dialogs.openAnswer = path;
+    control->LoadFile();
+    EXPECT_EQ(dialogs.requests.back().selectedFile, path); // the selected recording
+    playToTheEnd();
+    EXPECT_EQ(suite->hopBinData, live);
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle); // ended by itself
+    EXPECT_EQ(view.record, TransportView::RecordNormal);
+    EXPECT_EQ(view.play, TransportView::PlayNormal);
+    EXPECT_EQ(view.pause, TransportView::PauseNormal);
+    EXPECT_EQ(view.positionText, QStringLiteral("%1/%1").arg(live.TotalReports));
+    EXPECT_FALSE(suite->recorder.file().isOpen());
+    EXPECT_FALSE(emulator.takeReceived().contains(radio::binReportOn()));
+    EXPECT_EQ(view.sources.size(), 3); // the same file loaded again is another entry
+    EXPECT_EQ(view.selected, 1);
+
+    dialogs.openAnswer.clear(); // cancelled: nothing changes
+    control->LoadFile();
+    EXPECT_EQ(view.sources.size(), 3);
 }
 
 TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhile) {
@@ -130,30 +142,26 @@ TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhil
     ASSERT_FALSE(HasFatalFailure());
     dialogs.saveAnswer = pathOf("paused.ban");
     qint64 atPause = 0, atResume = 0;
-    runWith([this] { control->Record(); }, {{700,
-                                             [&] {
-                                                 acquisition->Pause();
-                                                 atPause = suite->recorder.RecordCounter;
-                                                 EXPECT_EQ(view.pause, TransportView::PauseActive);
-                                             }},
-                                            {1200,
-                                             [&] {
-                                                 atResume = suite->recorder.RecordCounter;
-                                                 acquisition->Pause();
-                                             }},
-                                            {1700, [&] { acquisition->Stop(); }}});
+    QTimer::singleShot(700, &scope, [&] {
+        acquisition->Pause();
+        atPause = suite->recorder.RecordCounter;
+        EXPECT_EQ(view.pause, TransportView::PauseActive);
+    });
+    QTimer::singleShot(1200, &scope, [&] {
+        atResume = suite->recorder.RecordCounter;
+        acquisition->Pause();
+    });
+    stopAt(1700);
+    control->Record();
 
     EXPECT_GT(atPause, 1);
     EXPECT_EQ(atResume, atPause); // nothing recorded while paused
     const std::vector<FileVar> records = recordsOf(dialogs.saveAnswer);
-    EXPECT_GT(static_cast<qint64>(records.size()), atPause);
+    ASSERT_GT(static_cast<qint64>(records.size()), atPause);
     // No hole and no half-second gap of reports inside a run: the pause shows as one
     // jump of the time stamps between records atPause - 1 and atPause.
-    const auto gapAt = [&](qint64 n) {
-        return records[static_cast<std::size_t>(n)].ReadTime -
-               records[static_cast<std::size_t>(n - 1)].ReadTime;
-    };
-    EXPECT_GE(gapAt(atPause - 1), 400.0f);
+    const auto at = [&](qint64 n) { return records[static_cast<std::size_t>(n)].ReadTime; };
+    EXPECT_GE(at(atPause - 1) - at(atPause - 2), 400.0f);
 }
 
 TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
@@ -176,9 +184,9 @@ TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
 
     messages.answer = MessageBoxes::Answer::Yes;
     qint64 firstNumber = 0;
-    runWith([this] { control->Record(); },
-            {{1, [&] { firstNumber = suite->recorder.RecordCounter; }},
-             {1000, [&] { acquisition->Stop(); }}});
+    QTimer::singleShot(1, &scope, [&] { firstNumber = suite->recorder.RecordCounter; });
+    stopAt(1000);
+    control->Record();
     EXPECT_EQ(firstNumber, 11);
     EXPECT_EQ(messages.shown.last(),
               QStringLiteral("Do you want to append the data to the current file?"));
@@ -186,49 +194,6 @@ TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
     ASSERT_GT(records.size(), 10u);
     EXPECT_TRUE(std::equal(ten.begin(), ten.end(), records.begin()));
     EXPECT_GT(records[10].ReadTime, 1000.0f + 9); // a live record follows
-}
-
-TEST_F(TransportTest, LoadingTheSameFileTwiceAddsTwoEntries) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
-    dialogs.openAnswer = pathOf("twice.ban");
-    writeRecords(dialogs.openAnswer, {FileVar{}});
-    control->LoadFile();
-    control->LoadFile();
-    EXPECT_EQ(view.sources.size(), 3);
-    EXPECT_EQ(suite->recorder.SourceFiles.size(), 3);
-    EXPECT_EQ(view.selected, 1);
-    EXPECT_EQ(suite->recorder.SelectedSource, 1);
-    // The second dialog started with the selected recording.
-    EXPECT_EQ(dialogs.requests.back().selectedFile, dialogs.openAnswer);
-
-    dialogs.openAnswer.clear(); // cancelled: nothing changes
-    control->LoadFile();
-    EXPECT_EQ(view.sources.size(), 3);
-}
-
-TEST_F(TransportTest, HopBinRecordingPlaysBackToTheSameStatistics) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
-    const QString path = recordFor(1500, "roundtrip.ban");
-    const HopBinData live = suite->hopBinData;
-    ASSERT_GT(live.TotalReports, 100.0f);
-    emulator.takeReceived();
-
-    dialogs.openAnswer = path;
-    control->LoadFile();
-    playToTheEnd();
-
-    EXPECT_EQ(suite->hopBinData, live);
-    // Ended by itself: idle, the buttons back to their normal images.
-    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
-    EXPECT_EQ(view.record, TransportView::RecordNormal);
-    EXPECT_EQ(view.play, TransportView::PlayNormal);
-    EXPECT_EQ(view.pause, TransportView::PauseNormal);
-    EXPECT_EQ(view.positionText, QStringLiteral("%1/%1").arg(live.TotalReports));
-    EXPECT_FALSE(suite->recorder.file().isOpen());
-    // The radio was not put into bin report mode to play the recording.
-    EXPECT_FALSE(emulator.takeReceived().contains(radio::binReportOn()));
 }
 
 TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
@@ -246,12 +211,13 @@ TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
     dialogs.openAnswer = path;
     control->LoadFile();
     playToTheEnd();
-
     EXPECT_EQ(suite->spectrumData.SweepPoints, live);
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
 }
 
-TEST_F(TransportTest, DamagedRecordingsPlayWhatCanBeUsed) {
+// Damaged records are skipped, an empty recording ends at once, and a recording
+// that cannot be opened says so.
+TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
     start();
     ASSERT_FALSE(HasFatalFailure());
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -266,31 +232,24 @@ TEST_F(TransportTest, DamagedRecordingsPlayWhatCanBeUsed) {
     control->LoadFile();
     EXPECT_EQ(view.positionText, QStringLiteral("0/6"));
     playToTheEnd();
-
     const HopBinData& data = suite->hopBinData;
     EXPECT_EQ(data.TotalReports, 2.0f); // bins 0 and 6
     EXPECT_EQ(suite->hopBins.RejectedReports, 4);
     EXPECT_EQ(data.HopBins[6][kRemoteSide].Current, -70.0f);
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
 
-    // An empty recording ends at once.
-    const QString empty = pathOf("empty.ban");
-    writeRecords(empty, {});
-    dialogs.openAnswer = empty;
+    dialogs.openAnswer = pathOf("empty.ban");
+    writeRecords(dialogs.openAnswer, {});
     control->LoadFile();
     playToTheEnd();
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
     EXPECT_EQ(view.play, TransportView::PlayNormal);
-}
 
-TEST_F(TransportTest, ARecordingThatCannotBeOpenedSaysSo) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
+    view.selectSource(0); // "Real-Time": a new recording
     dialogs.saveAnswer = pathOf("no/such/folder/run.ban");
     control->Record();
     EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
-
     dialogs.openAnswer = pathOf("gone.ban");
     control->LoadFile();
     acquisition->Play();

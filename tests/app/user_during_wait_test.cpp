@@ -8,13 +8,12 @@
 #include "network/network_window.h"
 #include "spectrum/spectrum_window.h"
 #include "support/main_window_fixture.h"
+#include "user_input.h"
 
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QToolBar>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -77,10 +76,7 @@ TEST_F(UserDuringWait, ClosingTheQueryWindowDuringARadioSelectionEndsBoth) {
                 QStringLiteral("200")});
     NetworkWindow* network = window->networkWindow();
     ASSERT_TRUE(network);
-    QPushButton* runQuery = nullptr;
-    for (QPushButton* button : network->findChildren<QPushButton*>())
-        if (button->text() == QStringLiteral("Run Query"))
-            runQuery = button;
+    QPushButton* runQuery = buttonCalled(network, QStringLiteral("Run Query"));
     ASSERT_TRUE(runQuery);
 
     auto returned = std::make_shared<bool>(false);

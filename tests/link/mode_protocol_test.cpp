@@ -1,3 +1,8 @@
+// The mode protocol on the emulated radio: the exact bytes of every move between
+// normal, AT command, configuration, bin report and acquisition mode (and of the
+// commands that pass through AT command mode), and how a silent, late, garbled or
+// interrupted radio is handled.
+
 #include "link/radio_commands.h"
 #include "support/suite_fixture.h"
 
@@ -25,68 +30,103 @@ protected:
         runEventsFor(20); // let the last bytes reach the emulator
         return emulator.takeReceived();
     }
-    QString emulatorMode() {
-        const QString state = emulator.command(QStringLiteral("state"));
-        const auto at = state.indexOf(QStringLiteral("mode="));
-        return at < 0 ? QString() : state.mid(at + 5, 1);
+    bool silent(bool on) {
+        return emulator.command(QStringLiteral("silent %1").arg(on ? 1 : 0)) ==
+               QStringLiteral("ok");
     }
+    const QByteArray none;
 };
 
-TEST_F(ModeProtocolTest, FromAcquisitionToBinReportGoesThroughNormalMode) {
-    startLink();
+// One row per step: what the suite does, the bytes the radio receives, the radio's
+// state afterwards and the status texts shown meanwhile.
+TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
+    startLink(Transport::Pty, {QStringLiteral("--option-byte"), QStringLiteral("2")});
     ModeProtocol& modes = suite->modes;
-    modes.ChangeRadioState(ModeProtocol::Acquisition, false);
-    ASSERT_EQ(modes.RadioState, ModeProtocol::Acquisition);
-    sentSinceLastLook();
-    status.texts.clear();
-
-    modes.ChangeRadioState(ModeProtocol::BinReport, false);
-
-    EXPECT_EQ(modes.RadioState, ModeProtocol::BinReport);
-    EXPECT_EQ(sentSinceLastLook(), bytes({0xCC, 0x8E, 0x00}) + bytes({0xCC, 'A', 'T', 'O', 0x0D}) +
-                                       QByteArrayLiteral("AT+++\r") + bytes({0xCC, 0x8F, 0x01}));
-    EXPECT_EQ(status.texts, (QStringList{QStringLiteral("Radio State: AT Command Mode Entered"),
-                                         QStringLiteral("Radio State: Normal Mode"),
-                                         QStringLiteral("Radio State: AT Command Mode Entered"),
-                                         QStringLiteral("Radio State: Bin Report Mode")}));
-    EXPECT_EQ(emulatorMode(), QStringLiteral("4"));
-}
-
-TEST_F(ModeProtocolTest, EveryModeIsReachedFromEveryOther) {
-    startLink();
-    ModeProtocol& modes = suite->modes;
-    for (std::int32_t target : {1, 2, 4, 8, 0, 2, 8, 4, 1, 0, 4, 2, 1, 8}) {
-        modes.ChangeRadioState(target, false);
-        ASSERT_EQ(modes.RadioState, target);
-        ASSERT_EQ(emulatorMode(), QString::number(target)) << "target " << target;
-    }
-}
-
-TEST_F(ModeProtocolTest, ConfigurationModeIsEnteredAndLeftWithItsOwnCommands) {
-    startLink();
-    ModeProtocol& modes = suite->modes;
-    modes.ChangeRadioState(ModeProtocol::Config, false);
-    EXPECT_EQ(sentSinceLastLook(), QByteArrayLiteral("AT+++\r") + bytes({0xCC, 0x65}));
-    EXPECT_EQ(status.texts.last(), QStringLiteral("Radio State: Config Mode Entered"));
-
-    modes.ChangeRadioState(ModeProtocol::Normal, false);
-    EXPECT_EQ(sentSinceLastLook(), QByteArrayLiteral("V") + bytes({0xCC, 'A', 'T', 'O', 0x0D}));
-    EXPECT_EQ(status.texts.last(), QStringLiteral("Radio State: Normal Mode"));
-}
-
-TEST_F(ModeProtocolTest, ReachingTheCurrentModeSendsAndShowsNothing) {
-    startLink();
+    // Reaching the mode the radio is in sends, shows and draws nothing.
     suite->flags.HopBinStopped = false;
-    suite->modes.ChangeRadioState(ModeProtocol::Normal, false);
+    modes.ChangeRadioState(ModeProtocol::Normal, false);
     EXPECT_TRUE(sentSinceLastLook().isEmpty());
     EXPECT_TRUE(status.texts.isEmpty());
     EXPECT_TRUE(surfaces.hopBin.ops().empty());
+    const auto to = [&](std::int32_t mode) {
+        return [&modes, mode] { modes.ChangeRadioState(mode, false); };
+    };
+    const auto clear = [&] { modes.ClearRadioOptionBit(); };
+    const auto restore = [&] { modes.RestoreRadioOptionBit(); };
+    const QByteArray at = radio::enterAtCommand(), ato = radio::leaveAtCommand();
+    const QByteArray binOn = bytes({0xCC, 0x8F, 0x01}), binOff = bytes({0xCC, 0x8F, 0x00});
+    const QByteArray acqOn = bytes({0xCC, 0x8E, 0x01}), acqOff = bytes({0xCC, 0x8E, 0x00});
+    const QByteArray config = bytes({0xCC, 0x65}), readOption = bytes({0xCC, 0x0A, 0x20});
+    const char* normal = "Normal Mode";
+    struct Row {
+        const char* what;
+        std::function<void()> act;
+        QByteArray sent;
+        const char* radio;
+        const char* lastShown; // after "Radio State: "
+    };
+    const Row rows[] = {
+        {"AT command", to(ModeProtocol::AtCommand), at, "mode=1", "AT Command Mode Entered"},
+        {"normal", to(ModeProtocol::Normal), ato, "mode=0", normal},
+        {"config", to(ModeProtocol::Config), at + config, "mode=2", "Config Mode Entered"},
+        {"normal from config", to(ModeProtocol::Normal), "V" + ato, "mode=0", normal},
+        {"bin report", to(ModeProtocol::BinReport), at + binOn, "mode=4", "Bin Report Mode"},
+        {"normal from bin report", to(ModeProtocol::Normal), binOff + ato, "mode=0", normal},
+        {"acquisition", to(ModeProtocol::Acquisition), at + acqOn, "mode=8", "Acquisition Mode"},
+        {"bin report from acquisition", to(ModeProtocol::BinReport), acqOff + ato + at + binOn,
+         "mode=4", "Bin Report Mode"},
+        {"config from bin report", to(ModeProtocol::Config), binOff + ato + at + config, "mode=2",
+         "Config Mode Entered"},
+        {"acquisition from config", to(ModeProtocol::Acquisition), "V" + ato + at + acqOn, "mode=8",
+         "Acquisition Mode"},
+        {"AT command from acquisition", to(ModeProtocol::AtCommand), acqOff + ato + at, "mode=1",
+         "AT Command Mode Entered"},
+        {"normal from AT command", to(ModeProtocol::Normal), ato, "mode=0", normal},
+        {"own address", [&] { modes.ReadLocalRadioAddress(); }, at + bytes({0xCC, 0x11}) + ato,
+         "own=123456", normal},
+        {"destination",
+         [&] {
+             modes.SetDestinationAddress(bytes({0x0A, 0x1B, 0xFF}));
+         },
+         at + bytes({0xCC, 0x10, 0x0A, 0x1B, 0xFF}) + ato, "dest=0A1BFF", normal},
+        {"option bit set: cleared", clear, at + readOption + bytes({0xCC, 0x08, 0x00}) + ato,
+         "option=00", normal},
+        {"restored", restore, at + bytes({0xCC, 0x08, 0x01}) + ato, "option=02", normal},
+        {"cleared again", clear, at + readOption + bytes({0xCC, 0x08, 0x00}) + ato, "option=00",
+         normal},
+        {"option bit clear: only read", clear, at + readOption + ato, "option=00", normal},
+        {"nothing to restore", restore, {}, "option=00", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        status.texts.clear();
+        row.act();
+        const QByteArray sent = sentSinceLastLook();
+        EXPECT_EQ(sent, row.sent) << sent.toHex(' ').constData();
+        EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QLatin1String(row.radio)));
+        EXPECT_EQ(status.texts.value(status.texts.size() - 1),
+                  row.lastShown ? QStringLiteral("Radio State: ") + QLatin1String(row.lastShown)
+                                : QString());
+    }
+    EXPECT_EQ(modes.LocalRadioAddress, bytes({0x12, 0x34, 0x56}));
+    EXPECT_EQ(modes.RadioState, ModeProtocol::Normal);
+}
+
+TEST_F(ModeProtocolTest, SplitAndGarbledRepliesAreStillRecognised) {
+    startLink();
+    ASSERT_EQ(emulator.command(QStringLiteral("split 3")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(QStringLiteral("garbage 5")), QStringLiteral("ok"));
+    for (std::int32_t mode :
+         {ModeProtocol::Acquisition, ModeProtocol::Config, ModeProtocol::Normal}) {
+        suite->modes.ChangeRadioState(mode, false);
+        EXPECT_EQ(suite->modes.RadioState, mode);
+    }
 }
 
 TEST_F(ModeProtocolTest, SilentRadioIsRetriedAboutOnceASecondWithTheFailureTextUntilStop) {
     startLink();
     suite->flags.HopBinStopped = false; // the hop bin analyzer is running
-    ASSERT_EQ(emulator.command(QStringLiteral("silent 1")), QStringLiteral("ok"));
+    ASSERT_TRUE(silent(true));
     stopAfter(3500);
 
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
@@ -108,27 +148,25 @@ TEST_F(ModeProtocolTest, SilentRadioIsRetriedAboutOnceASecondWithTheFailureTextU
 TEST_F(ModeProtocolTest, RadioAnsweringAgainRecoversAndShowsNormalStatus) {
     startLink();
     suite->flags.HopBinStopped = false;
-    ASSERT_EQ(emulator.command(QStringLiteral("silent 1")), QStringLiteral("ok"));
-    QTimer::singleShot(1500, [this] { emulator.command(QStringLiteral("silent 0")); });
-
+    ASSERT_TRUE(silent(true));
+    QTimer::singleShot(1500, &scope, [this] { silent(false); });
     suite->modes.ChangeRadioState(ModeProtocol::BinReport, false);
-
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::BinReport);
     EXPECT_EQ(suite->linkStatus.LinkStatus, 0);
-    EXPECT_EQ(surfaces.hopBin.texts().back(), QStringLiteral("Status: Normal"));
     EXPECT_EQ(suite->linkStatus.PreviousLinkStatus, 0);
+    EXPECT_EQ(surfaces.hopBin.texts().back(), QStringLiteral("Status: Normal"));
 }
 
 TEST_F(ModeProtocolTest, SpectrumFailureTextIsErasedByTheNextSuccess) {
     startLink();
     suite->settings.MeterTest = 1;
     suite->flags.SpectrumStopped = false;
-    ASSERT_EQ(emulator.command(QStringLiteral("silent 1")), QStringLiteral("ok"));
+    ASSERT_TRUE(silent(true));
     stopAfter(1200);
     suite->modes.ChangeRadioState(ModeProtocol::Config, false);
     EXPECT_EQ(suite->linkStatus.SpectrumMessage, kFailureText);
 
-    ASSERT_EQ(emulator.command(QStringLiteral("silent 0")), QStringLiteral("ok"));
+    ASSERT_TRUE(silent(false));
     suite->flags.StopRequested = false;
     surfaces.spectrum.reset();
     suite->modes.ChangeRadioState(ModeProtocol::Config, false);
@@ -144,65 +182,39 @@ TEST_F(ModeProtocolTest, SpectrumFailureTextIsErasedByTheNextSuccess) {
     EXPECT_TRUE(surfaces.hopBin.ops().empty()); // the hop bin window shows nothing meanwhile
 }
 
-TEST_F(ModeProtocolTest, SplitAndGarbledRepliesAreStillRecognised) {
+// Bytes that were waiting before the step (here a complete "COM" answer) do not
+// count, and a reply after the command timer is a failure.
+TEST_F(ModeProtocolTest, StaleBytesAndAReplyAfterTheCommandTimerAreAFailure) {
     startLink();
-    ASSERT_EQ(emulator.command(QStringLiteral("split 3")), QStringLiteral("ok"));
-    ASSERT_EQ(emulator.command(QStringLiteral("garbage 5")), QStringLiteral("ok"));
-    suite->modes.ChangeRadioState(ModeProtocol::Acquisition, false);
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Acquisition);
-    suite->modes.ChangeRadioState(ModeProtocol::Config, false);
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Config);
-    suite->modes.ChangeRadioState(ModeProtocol::Normal, false);
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
-}
-
-TEST_F(ModeProtocolTest, ReplyAfterTheCommandTimerIsAFailure) {
-    startLink();
+    suite->link.ReceiveBuffer = bytes({0xCC, 'C', 'O', 'M'});
     ASSERT_EQ(emulator.command(QStringLiteral("late 1300")), QStringLiteral("ok"));
-    const QByteArray none;
     EXPECT_FALSE(suite->modes.ExchangeCommand(none, true, false, none, 1, false, false));
     EXPECT_TRUE(suite->modes.CommandTimedOut);
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
     EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
 }
 
-TEST_F(ModeProtocolTest, CommandAnsweredBeforeALaterStepTimesOutStillCounts) {
+TEST_F(ModeProtocolTest, WhatFollowsTheAnswerStaysAndALaterStepsTimeOutStillCounts) {
     startLink();
-    suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
-    // The radio answers the command, but not the "V" that would leave configuration
-    // mode (it is not in configuration mode), so the exchange ends in a time-out.
-    const QByteArray none;
-    EXPECT_TRUE(
-        suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false, none, 4, true, false));
-    EXPECT_TRUE(suite->modes.CommandTimedOut);
-    EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
-}
-
-TEST_F(ModeProtocolTest, BytesAfterTheExpectedReplyStayForTheCaller) {
-    startLink();
-    suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
+    ModeProtocol& modes = suite->modes;
+    modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     // Reading the own address (0xCC + 3 bytes) while only waiting for the 0xCC.
-    ASSERT_TRUE(suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false, bytes({0xCC}),
-                                             4, false, false));
+    ASSERT_TRUE(modes.ExchangeCommand(radio::readOwnAddress(), false, false, bytes({0xCC}), 4,
+                                      false, false));
     runEventsUntil([&] { return suite->link.ReceiveBuffer.size() >= 3; }, 500);
     EXPECT_EQ(suite->link.ReceiveBuffer, bytes({0x12, 0x34, 0x56}));
-}
-
-TEST_F(ModeProtocolTest, BytesReceivedBeforeAStepAreDiscarded) {
-    startLink();
-    suite->link.ReceiveBuffer = bytes({0xCC, 'C', 'O', 'M'}); // stale: must not count
-    ASSERT_EQ(emulator.command(QStringLiteral("silent 1")), QStringLiteral("ok"));
-    const QByteArray none;
-    EXPECT_FALSE(suite->modes.ExchangeCommand(none, true, false, none, 1, false, false));
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
+    // Answered, but the "V" that would leave configuration mode is not (the radio is
+    // not in configuration mode): the exchange counts, with a time-out.
+    EXPECT_TRUE(modes.ExchangeCommand(radio::readOwnAddress(), false, false, none, 4, true, false));
+    EXPECT_TRUE(modes.CommandTimedOut);
+    EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
+    EXPECT_EQ(modes.RadioState, ModeProtocol::AtCommand);
 }
 
 TEST_F(ModeProtocolTest, ClosingTheProgramEndsAWaitAtOnceAndStopsRetrying) {
     startLink();
-    ASSERT_EQ(emulator.command(QStringLiteral("silent 1")), QStringLiteral("ok"));
-    QTimer::singleShot(100, [this] { suite->flags.ApplicationClosing = true; });
-    const QByteArray none;
+    ASSERT_TRUE(silent(true));
+    QTimer::singleShot(100, &scope, [this] { suite->flags.ApplicationClosing = true; });
     EXPECT_FALSE(suite->modes.ExchangeCommand(none, true, false, none, 1, false, false));
     EXPECT_FALSE(suite->modes.CommandTimedOut); // ended before the timer ran out
     EXPECT_TRUE(status.texts.isEmpty());
@@ -213,14 +225,18 @@ TEST_F(ModeProtocolTest, ClosingTheProgramEndsAWaitAtOnceAndStopsRetrying) {
     EXPECT_TRUE(sentSinceLastLook().isEmpty());
 }
 
-TEST_F(ModeProtocolTest, SingleStepMakesOneAttemptPerPhase) {
+TEST_F(ModeProtocolTest, SingleStepMakesOneAttemptPerPhaseAndAStoppedReadMakesNoAddress) {
     startLink();
     suite->modes.ChangeRadioState(ModeProtocol::BinReport, false);
-    ASSERT_EQ(emulator.command(QStringLiteral("silent 1")), QStringLiteral("ok"));
+    ASSERT_TRUE(silent(true));
     sentSinceLastLook();
     suite->modes.ChangeRadioState(ModeProtocol::Normal, true);
     EXPECT_EQ(sentSinceLastLook(), bytes({0xCC, 0x8F, 0x00}));
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::BinReport);
+
+    stopAfter(300);
+    suite->modes.ReadLocalRadioAddress();
+    EXPECT_TRUE(suite->modes.LocalRadioAddress.isEmpty());
 }
 
 TEST_F(ModeProtocolTest, CommandTimerStartedTwiceKeepsItsPeriod) {

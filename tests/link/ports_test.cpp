@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -21,14 +22,6 @@ SerialDevice builtIn(int n) {
     return {QStringLiteral("/dev/") + name, name, QString(), {}};
 }
 } // namespace
-
-TEST(PortDiscovery, NoDevicesLeavesSixteenPlainEntries) {
-    const PortList list = DiscoverSerialPorts({}, {});
-    EXPECT_EQ(list.entries[0], QStringLiteral("COM1"));
-    EXPECT_EQ(list.entries[15], QStringLiteral("COM16"));
-    for (const QString& device : list.devices)
-        EXPECT_TRUE(device.isEmpty());
-}
 
 TEST(PortDiscovery, NewDevicesTakeTheLowestFreeNumbersAndKeepThem) {
     std::array<QString, kComPorts> stored{};
@@ -46,6 +39,8 @@ TEST(PortDiscovery, NewDevicesTakeTheLowestFreeNumbersAndKeepThem) {
     EXPECT_EQ(second.entries[2], QStringLiteral("FT232R USB UART ttyUSB0 (COM3)"));
     EXPECT_EQ(second.entries[3], QStringLiteral("FT232R USB UART ttyUSB1 (COM4)"));
     EXPECT_EQ(second.devices[3], QStringLiteral("/dev/ttyUSB1"));
+    EXPECT_EQ(second.entries[15], QStringLiteral("COM16")); // no device: the plain number
+    EXPECT_TRUE(second.devices[15].isEmpty());
 }
 
 TEST(PortDiscovery, DevicesBeyondSixteenAreNotOffered) {
@@ -127,9 +122,8 @@ TEST_F(AdaptersById, EachAdapterKeepsItsNumberWhicheverTheSystemFindsFirst) {
     // Unplugged, its link is gone: the stored name is tried as it is (and fails to open).
     QFile::remove(idOf("A"));
     EXPECT_EQ(comPortDevicePath(settings, 1), idOf("A"));
-}
 
-TEST_F(AdaptersById, NumbersStoredForKernelNamesKeepWorkingAndMoveToTheAdapter) {
+    // COM5 stored before adapters were known by id follows adapter B from now on.
     std::array<QString, kComPorts> stored{};
     stored[4] = devicePath("ttyUSB1"); // COM5, stored before adapters were known by id
     const PortList list = DiscoverSerialPorts(plugged("ttyUSB0", "ttyUSB1"), stored);
@@ -142,4 +136,30 @@ TEST_F(AdaptersById, NumbersStoredForKernelNamesKeepWorkingAndMoveToTheAdapter) 
     AddByIdNames(noLinks, root.filePath(QStringLiteral("no-such-folder")));
     EXPECT_TRUE(noLinks[0].byId.isEmpty());
     EXPECT_EQ(DiscoverSerialPorts(noLinks, {}).devices[0], devicePath("ttyUSB0"));
+}
+
+// The stored "Port" counts from 0 and "Baud" indexes the rate table; line settings
+// that no port takes are refused rather than half applied.
+TEST(PortSettings, StoredPortAndRateAndSettingsNoPortAccepts) {
+    Settings settings;
+    settings.Port = 2;
+    settings.Baud = 11;
+    settings.applyStartupConversions();
+    const PortSettings stored = PortSettings::fromSettings(settings);
+    EXPECT_EQ(stored.CommPort, 3);
+    EXPECT_EQ(stored.settingsString(), QStringLiteral("115200,n,8,1"));
+
+    QSerialPort port;
+    EXPECT_TRUE(stored.applyTo(port));
+    PortSettings noParityLetter; // a "Parity" other than 0 gives no letter
+    noParityLetter.Parity.clear();
+    EXPECT_FALSE(noParityLetter.applyTo(port));
+    PortSettings noRate;
+    noRate.Baud = 0;
+    EXPECT_FALSE(noRate.applyTo(port));
+
+    settings.ComPortDevices[2] = QStringLiteral("/dev/ttyUSB0");
+    EXPECT_EQ(comPortDevicePath(settings, 3), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(comPortDevicePath(settings, 1), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(comPortDevicePath(settings, 20), QStringLiteral("/dev/ttyS19"));
 }

@@ -1,0 +1,161 @@
+// The radio link over a pseudo-terminal and over TCP: bytes pass unchanged both
+// ways, devices that cannot be opened fail cleanly, and a radio that goes away is
+// noticed and stops every tool with the message of its transport.
+
+#include "link/radio_commands.h"
+#include "support/suite_fixture.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryFile>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+class RadioLinkTest : public SuiteOnEmulator {
+protected:
+    // Every byte value, sent to the radio and injected by it, arrives unchanged.
+    void expectEveryByteBothWays() {
+        QByteArray all;
+        for (int v = 0; v < 256; ++v)
+            all.append(static_cast<char>(v));
+        RadioLink& link = suite->link;
+        link.SendBuffer = all;
+        EXPECT_EQ(link.SendToRadio(0), 0);
+        QByteArray received;
+        runEventsUntil([&] { return (received += emulator.takeReceived()).size() >= 256; });
+        EXPECT_EQ(received, all);
+        const QString hex = QString::fromLatin1(all.toHex(' ').toUpper());
+        ASSERT_EQ(emulator.command(QStringLiteral("inject ") + hex), QStringLiteral("ok"));
+        runEventsUntil([&] { return link.ReceiveBuffer.size() >= 256; });
+        EXPECT_EQ(link.ReceiveBuffer, all);
+    }
+    // The emulator drops the link: it is noticed once, and the next send fails with
+    // `message` and stops every tool.
+    void expectLossStopsEveryTool(const char* drop, const QString& message) {
+        RadioLink& link = suite->link;
+        QSignalSpy lost(&link, &RadioLink::linkLost);
+        StopFlags& f = suite->flags;
+        f.HopBinStopped = f.SpectrumStopped = f.QueryStopRequested = f.PingTestStopped = false;
+        ASSERT_EQ(emulator.command(QLatin1String(drop)), QStringLiteral("ok"));
+        ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
+        EXPECT_EQ(lost.count(), 1);
+        link.SendBuffer = radio::enterAtCommand();
+        EXPECT_EQ(link.SendToRadio(0), 1);
+        EXPECT_EQ(messages.shown, QStringList{message});
+        EXPECT_TRUE(f.StopRequested && f.QueryStopRequested && f.PingTestStopped &&
+                    f.SpectrumStopped && f.HopBinStopped);
+    }
+};
+
+TEST_F(RadioLinkTest, SerialLinkPassesEveryByteAndNoticesTheRadioGoing) {
+    startLink();
+    expectEveryByteBothWays();
+    suite->link.SendBuffer.clear(); // nothing to send: nothing sent
+    EXPECT_EQ(suite->link.SendToRadio(0), 0);
+    runEventsFor(50);
+    EXPECT_TRUE(emulator.takeReceived().isEmpty());
+    expectLossStopsEveryTool("drop 0",
+                             QStringLiteral("Port not open.  Check the PC Settings page."));
+}
+
+TEST_F(RadioLinkTest, TcpLinkPassesEveryByteAndNoticesThePeerClosing) {
+    startLink(Transport::Tcp);
+    expectEveryByteBothWays();
+    expectLossStopsEveryTool(
+        "drop 0",
+        QStringLiteral(
+            "Unable to open port.  Check to see that no other programs are using the port."));
+}
+
+TEST_F(RadioLinkTest, MissingBusyAndNonSerialDevicesFailCleanly) {
+    startLink();
+    EXPECT_TRUE(suite->link.OpenSerialPort(0)); // reopening an open port closes it first
+    suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
+    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
+    Suite other(messages, status, surfaces);
+    other.settings.applyStartupConversions();
+    other.link.FillPortSettings();
+    QTemporaryFile plainFile;
+    ASSERT_TRUE(plainFile.open());
+    for (const QString& device : {QStringLiteral("/dev/no-such-radio"), emulator.devicePath(),
+                                  QStringLiteral("/dev/null"), plainFile.fileName()}) {
+        other.link.DeviceOverride = device; // the emulator's is already open in `suite`
+        EXPECT_FALSE(other.link.OpenPort(0)) << qPrintable(device);
+        EXPECT_FALSE(other.link.PortIsOpen);
+    }
+    EXPECT_TRUE(messages.shown.isEmpty()); // the caller decides what to tell the user
+
+    suite->settings.ConnectionType = 2; // no such transport
+    EXPECT_FALSE(suite->link.OpenPort(0));
+    EXPECT_TRUE(suite->link.PortIsOpen); // the first owner is undisturbed
+}
+
+TEST_F(RadioLinkTest, SendAfterTheRadioCameBackReopensAndDropsTheMessage) {
+    const QString symlink =
+        QDir::tempPath() +
+        QStringLiteral("/veltrane-test-radio-%1").arg(QCoreApplication::applicationPid());
+    startLink(Transport::Pty, {QStringLiteral("--link"), symlink});
+    suite->link.DeviceOverride = symlink; // the stable name survives a new pseudo-terminal
+    ASSERT_TRUE(suite->link.OpenSerialPort(0));
+
+    ASSERT_EQ(emulator.command(QStringLiteral("drop 300")), QStringLiteral("ok"));
+    ASSERT_TRUE(runEventsUntil([&] { return !suite->link.PortIsOpen; }));
+    runEventsFor(600); // the radio is back under the same name
+
+    suite->link.SendBuffer = radio::enterAtCommand();
+    EXPECT_EQ(suite->link.SendToRadio(0), 0);
+    EXPECT_TRUE(suite->link.PortIsOpen);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_FALSE(suite->flags.StopRequested);
+    suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false); // the link works again
+    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
+}
+
+TEST_F(RadioLinkTest, RefusedConnectionFailsWithoutWaitingForTheTimer) {
+    suite = std::make_unique<Suite>(messages, status, surfaces);
+    QTcpServer probe; // find a port nobody listens on
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    suite->settings.TcpPort = probe.serverPort();
+    probe.close();
+    suite->settings.ConnectionType = 1;
+    EXPECT_FALSE(suite->link.OpenPort(0));
+    EXPECT_FALSE(suite->link.ConnectTimedOut);
+    EXPECT_FALSE(suite->link.PortIsOpen);
+}
+
+// A listener whose accept queue is full drops further connection requests, so a
+// connect to it never completes.
+TEST_F(RadioLinkTest, PeerThatNeverAcceptsTimesOutWhileTheUserInterfaceRuns) {
+    suite = std::make_unique<Suite>(messages, status, surfaces);
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::vector<int> fillers;
+    for (int i = 0; i < 3; ++i) {
+        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    runEventsFor(100);
+
+    suite->settings.ConnectionType = 1;
+    suite->settings.TcpPort = ntohs(address.sin_port);
+    int ticks = 0;
+    QTimer ui;
+    QObject::connect(&ui, &QTimer::timeout, [&ticks] { ++ticks; });
+    ui.start(100);
+    EXPECT_FALSE(suite->link.OpenTcpLink(0));
+    EXPECT_TRUE(suite->link.ConnectTimedOut);
+    EXPECT_GE(ticks, 15); // about 2000 ms of a live event loop
+    for (int s : fillers)
+        ::close(s);
+    ::close(listener);
+}
