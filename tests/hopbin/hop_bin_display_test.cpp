@@ -141,12 +141,15 @@ TEST_F(HopBinDisplayTest, TheToolbarTogglesChooseBarsPeaksAndAveragesInTheirGrad
 TEST_F(HopBinDisplayTest, WithNoBinAboveZeroOnlyTheFrameAndTheStatusLineAreDrawn) {
     flags.HopBinStopped = false;
     status.LinkStatus = 1;
+    settings.NumberOfGradiants = 0; // a scale of the top line only
     display.PaintHopBinDisplay(false);
     // The chart background first, covering the status line shown before; the new one last.
     EXPECT_EQ(where(surface.ops().front()), QStringLiteral("500,500 8500,5500 0"));
     EXPECT_EQ(surface.ops().back().text, QStringLiteral("Status: Finding Sync"));
     EXPECT_EQ(surface.opsOf(Kind::FillRect).size(), 9u); // and the legend swatches
     EXPECT_TRUE(binLabels().isEmpty());
+    EXPECT_EQ(drawn(Kind::Line, [](const Op& op) { return op.x1 == 400; }),
+              QStringList{"400,500 8500,500 804000"});
     // Cleared only on request; no status line once the run has stopped.
     flags.HopBinStopped = true;
     surface.reset();
