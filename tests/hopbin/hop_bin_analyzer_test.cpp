@@ -58,8 +58,7 @@ protected:
     }
 
     void inject(const char* hex) {
-        ASSERT_EQ(emulator.command(QStringLiteral("inject ") + QLatin1String(hex)),
-                  QStringLiteral("ok"));
+        ASSERT_EQ(emulator.command(QStringLiteral("inject ") + QLatin1String(hex)), "ok");
     }
 
     // Injects and waits until the suite has received `size` bytes.
@@ -68,13 +67,16 @@ protected:
         ASSERT_TRUE(runEventsUntil([&] { return suite->link.ReceiveBuffer.size() >= size; }));
     }
 
-    QByteArray sentToRadio() {
-        runEventsFor(20);
-        return emulator.takeReceived();
+    // Ends the run once `count` reports have come in; a stop after 10 s as a safety net.
+    void stopOnceReports(float count) {
+        auto* poll = new QTimer(&scope);
+        QObject::connect(poll, &QTimer::timeout, [this, count] {
+            if (data.TotalReports >= count)
+                suite->flags.HopBinStopped = true;
+        });
+        poll->start(10);
+        stopAfter(10000);
     }
-
-    const BinStats& remoteOf(int bin) const { return data.HopBins[std::size_t(bin)][kRemoteSide]; }
-    const BinStats& pcOf(int bin) const { return data.HopBins[std::size_t(bin)][kPcSide]; }
 
     HopBinData data;
     // The analyzer's own transport state (the suite's stays idle).
@@ -88,60 +90,37 @@ protected:
 
 // --- one report at a time ------------------------------------------------------
 
-TEST_F(HopBinAnalyzerTest, OutOfStepBytesAreDroppedAloneAndBinsBeyondTheTableCounted) {
+TEST_F(HopBinAnalyzerTest, OutOfStepBytesBinsBeyondTheTableSplitReportsAndSilence) {
     ASSERT_NO_FATAL_FAILURE(startQuietBinReportRadio());
-    ASSERT_NO_FATAL_FAILURE(injectAndReceive("41 CC 03 80 80 CC 32 80 80 CC FF 80 80", 13));
-
+    ASSERT_NO_FATAL_FAILURE(injectAndReceive("41 CC 03 80 80 CC 32 80 80 CC 31", 11));
     analyzer->ProcessBinReport();
-    EXPECT_EQ(suite->link.ReceiveBuffer.size(), 12);
+    EXPECT_EQ(suite->link.ReceiveBuffer.size(), 10);
     EXPECT_EQ(data.TotalReports, 0.0f);
     analyzer->ProcessBinReport();
-    EXPECT_EQ(suite->link.ReceiveBuffer.size(), 8);
-    EXPECT_EQ(data.TotalReports, 1.0f);
-    EXPECT_EQ(remoteOf(3).Current, -76.84f);
-    EXPECT_EQ(pcOf(3).Current, -76.84f);
-    EXPECT_EQ(data.CurrentBin, 3);
-
-    // The radio hops over bins 0..49 only.
-    analyzer->ProcessBinReport();
-    analyzer->ProcessBinReport();
-    EXPECT_EQ(analyzer->RejectedReports, 2);
-    EXPECT_EQ(data.TotalReports, 1.0f);
-    EXPECT_EQ(data.HighestBin, 3);
-    EXPECT_TRUE(suite->link.ReceiveBuffer.isEmpty());
-    // The radio is still recorded in bin report mode: the dropped byte sent nothing.
-    EXPECT_TRUE(sentToRadio().isEmpty());
-}
-
-TEST_F(HopBinAnalyzerTest, ReportArrivingInPiecesIsWaitedFor) {
-    ASSERT_NO_FATAL_FAILURE(startQuietBinReportRadio());
-    ASSERT_NO_FATAL_FAILURE(injectAndReceive("CC 31", 2));
+    EXPECT_EQ(data.HopBins[3][kRemoteSide].Current, -76.84f);
+    EXPECT_EQ(data.HopBins[3][kPcSide].Current, -76.84f);
+    analyzer->ProcessBinReport(); // the radio hops over bins 0..49 only
+    EXPECT_EQ(analyzer->RejectedReports, 1);
+    // The rest of a report arriving later is waited for.
     QTimer::singleShot(150, &scope, [this] { inject("FF 00"); });
-
     analyzer->ProcessBinReport();
-
-    EXPECT_EQ(data.TotalReports, 1.0f);
-    EXPECT_EQ(remoteOf(49).Current, -104.78f);
-    EXPECT_EQ(pcOf(49).Current, -48.68f);
-    EXPECT_EQ(data.MissedBins, 1.0f);
+    EXPECT_EQ(data.TotalReports, 2.0f);
+    EXPECT_EQ(data.HopBins[49][kRemoteSide].Current, -104.78f);
+    EXPECT_EQ(data.HopBins[49][kPcSide].Current, -48.68f);
+    EXPECT_EQ(data.CurrentBin, 49);
     EXPECT_TRUE(suite->link.ReceiveBuffer.isEmpty());
-}
-
-TEST_F(HopBinAnalyzerTest, SilentRadioTimesOutAfterTheCommandPeriodWithoutSpinning) {
-    ASSERT_NO_FATAL_FAILURE(startQuietBinReportRadio());
+    // A silent radio times out after the command period, sleeping on the event loop.
     QElapsedTimer clock;
     clock.start();
     const double cpuBefore = cpuSeconds();
-
     analyzer->ProcessBinReport();
-
-    const double cpu = cpuSeconds() - cpuBefore;
     EXPECT_GE(clock.elapsed(), 950);
     EXPECT_LT(clock.elapsed(), 1500);
-    EXPECT_LT(cpu, 0.1) << "the wait must sleep on the event loop";
+    EXPECT_LT(cpuSeconds() - cpuBefore, 0.1);
     EXPECT_TRUE(suite->modes.CommandTimedOut);
-    EXPECT_EQ(data.TotalReports, 0.0f);
-    EXPECT_TRUE(sentToRadio().isEmpty());
+    EXPECT_EQ(data.TotalReports, 2.0f);
+    // The radio is still recorded in bin report mode: the dropped byte sent nothing.
+    EXPECT_TRUE((runEventsFor(20), emulator.takeReceived()).isEmpty());
 }
 
 TEST_F(HopBinAnalyzerTest, PausedLivePlayDrainsReportsAndAPausedRecordingReadsNothing) {
@@ -153,7 +132,6 @@ TEST_F(HopBinAnalyzerTest, PausedLivePlayDrainsReportsAndAPausedRecordingReadsNo
     analyzer->ProcessBinReport();
     EXPECT_TRUE(suite->link.ReceiveBuffer.isEmpty());
     EXPECT_EQ(data, before);
-
     // A paused recording leaves the report on the line and sleeps until the idle
     // recheck, or until the recording resumes.
     recorder.TransportMode = Recorder::RecordingPaused;
@@ -162,10 +140,8 @@ TEST_F(HopBinAnalyzerTest, PausedLivePlayDrainsReportsAndAPausedRecordingReadsNo
     clock.start();
     analyzer->ProcessBinReport();
     EXPECT_GE(clock.elapsed(), HopBinAnalyzer::kIdleRecheckMs - 50);
-    EXPECT_LE(clock.elapsed(), HopBinAnalyzer::kIdleRecheckMs + 200);
     EXPECT_EQ(suite->link.ReceiveBuffer.size(), 4);
     EXPECT_EQ(data, before);
-
     QTimer::singleShot(50, &scope, [this] { recorder.TransportMode = Recorder::Recording; });
     clock.start();
     analyzer->ProcessBinReport();
@@ -173,60 +149,37 @@ TEST_F(HopBinAnalyzerTest, PausedLivePlayDrainsReportsAndAPausedRecordingReadsNo
 }
 
 // --- whole runs ----------------------------------------------------------------
-TEST_F(HopBinAnalyzerTest, RunStartPollsTheLinkUntilSyncThenEntersBinReportMode) {
+TEST_F(HopBinAnalyzerTest, RunStartPollsUntilSyncEntersBinReportModeAndStopEndsIt) {
     ASSERT_NO_FATAL_FAILURE(startRadio());
     ASSERT_EQ(emulator.command(QStringLiteral("sync 0")), QStringLiteral("ok"));
     QTimer::singleShot(450, &scope, [this] { emulator.command(QStringLiteral("sync 1")); });
-    // End the run once reports flow.
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [this] {
-        if (data.TotalReports >= 5)
-            suite->flags.HopBinStopped = true;
-    });
-    poll.start(10);
-    stopAfter(5000); // safety net
-
-    analyzer->AcquireBinReports(0);
-
-    const QByteArray sent = sentToRadio();
-    const QByteArray enterAt = QByteArrayLiteral("AT+++\r");
-    const QByteArray statusPoll = bytes({0xCC, 0x00, 0x00});
-    const QByteArray binReportEntry =
-        bytes({0xCC, 'A', 'T', 'O', 0x0D}) + enterAt + bytes({0xCC, 0x8F, 0x01});
-    ASSERT_TRUE(sent.startsWith(enterAt)) << sent.toHex(' ').constData();
-    ASSERT_TRUE(sent.endsWith(binReportEntry)) << sent.toHex(' ').constData();
-    const QByteArray polls =
-        sent.mid(enterAt.size(), sent.size() - enterAt.size() - binReportEntry.size());
-    const qsizetype pollCount = polls.size() / statusPoll.size();
-    EXPECT_EQ(polls, statusPoll.repeated(pollCount)) << polls.toHex(' ').constData();
-    // About 450 ms without sync, polled every 100 ms: not back to back.
-    EXPECT_GE(pollCount, 3);
-    EXPECT_LE(pollCount, 8);
-
-    EXPECT_TRUE(printed(surfaces.hopBin, QStringLiteral("Status: Finding Sync")));
-    EXPECT_EQ(suite->linkStatus.LinkStatus, 0);
-    EXPECT_EQ(status.texts.last(), QStringLiteral("Radio State: Bin Report Mode"));
-    EXPECT_GE(data.TotalReports, 5.0f);
-}
-
-TEST_F(HopBinAnalyzerTest, StopEndsARunningAcquisition) {
-    ASSERT_NO_FATAL_FAILURE(startRadio());
     QElapsedTimer clock;
     clock.start();
-    stopAfter(800);
-
+    stopAfter(1300);
     analyzer->AcquireBinReports(0);
-
-    EXPECT_LT(clock.elapsed(), 1200);
-    // 100 reports a second for most of the run.
-    EXPECT_GT(data.TotalReports, 30.0f);
-    EXPECT_GT(data.HighestBin, 0);
-    // At this rate nothing piles up, so every report is drawn and the meter's last
-    // figures are the final ones.
-    const QString total = QStringLiteral("Total: ") + shortestText(data.TotalReports);
-    EXPECT_EQ(surfaces.meter.texts().back(), total);
+    EXPECT_LT(clock.elapsed(), 1700);
+    EXPECT_GT(data.TotalReports, 30.0f); // 100 reports a second once in sync
+    // At this rate every report is drawn: the meter's last figures are the final ones.
+    EXPECT_EQ(surfaces.meter.texts().back(),
+              QStringLiteral("Total: ") + shortestText(data.TotalReports));
     EXPECT_TRUE(
         printed(surfaces.meter, QStringLiteral("Missed Bins: ") + shortestText(data.MissedBins)));
+
+    const QByteArray sent = (runEventsFor(20), emulator.takeReceived());
+    const QByteArray enterAt = QByteArrayLiteral("AT+++\r");
+    const QByteArray binReportEntry =
+        bytes({0xCC, 'A', 'T', 'O', 0x0D}) + enterAt + bytes({0xCC, 0x8F, 0x01});
+    ASSERT_TRUE(sent.startsWith(enterAt) && sent.endsWith(binReportEntry))
+        << sent.toHex(' ').data();
+    // About 450 ms without sync, polled every 100 ms: not back to back.
+    const QByteArray polls =
+        sent.mid(enterAt.size(), sent.size() - enterAt.size() - binReportEntry.size());
+    const qsizetype pollCount = polls.size() / 3;
+    EXPECT_EQ(polls, bytes({0xCC, 0x00, 0x00}).repeated(pollCount)) << polls.toHex(' ').data();
+    EXPECT_GE(pollCount, 3);
+    EXPECT_LE(pollCount, 8);
+    EXPECT_TRUE(printed(surfaces.hopBin, QStringLiteral("Status: Finding Sync")));
+    EXPECT_EQ(status.texts.last(), QStringLiteral("Radio State: Bin Report Mode"));
 }
 
 TEST_F(HopBinAnalyzerTest, ClosingTheWindowEndsAWaitForASilentRadioAtOnce) {
@@ -236,9 +189,7 @@ TEST_F(HopBinAnalyzerTest, ClosingTheWindowEndsAWaitForASilentRadioAtOnce) {
         suite->flags.HopBinStopped = true;
         stoppedAt.start();
     });
-
     analyzer->AcquireBinReports(0);
-
     ASSERT_TRUE(stoppedAt.isValid());
     EXPECT_LT(stoppedAt.elapsed(), 100);
     EXPECT_FALSE(suite->modes.commandTimerActive());
@@ -247,60 +198,53 @@ TEST_F(HopBinAnalyzerTest, ClosingTheWindowEndsAWaitForASilentRadioAtOnce) {
 TEST_F(HopBinAnalyzerTest, CycleLimitEndsTheRunAfterPassesOfTheHopPattern) {
     ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("500")}));
     stopAfter(5000); // safety net
-
     analyzer->AcquireBinReports(2);
-
     EXPECT_TRUE(suite->flags.HopBinStopped);
     EXPECT_FALSE(suite->flags.StopRequested);
-    EXPECT_EQ(data.CurrentBin, data.CycleStartBin);
     // The first bin other than 0 starts the first pass; the radio visits every bin
     // once per pass, so the second ends back on it after one more pass.
+    EXPECT_EQ(data.CurrentBin, data.CycleStartBin);
     EXPECT_GE(data.TotalReports, 50.0f);
     EXPECT_LE(data.TotalReports, 51.0f);
 }
 
 // --- redraws -------------------------------------------------------------------
 
-class HopBinRedrawTest : public HopBinAnalyzerTest {
-protected:
-    // A run on a quiet radio: `hex` is injected once the radio is in bin report
-    // mode, and the run ends 300 ms later.
-    void runWithReports(const char* hex) {
-        ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("0")}));
-        suite->settings.MeterType[0] = meterType;
-        QTimer::singleShot(200, &scope, [this, hex] { inject(hex); });
-        QTimer::singleShot(500, &scope, [this] { suite->flags.HopBinStopped = true; });
-        analyzer->AcquireBinReports(0);
-    }
-
-    std::int32_t meterType = 0; // of the hop bin test: 0 average RSSI, 1 percent good
+struct RedrawCase {
+    std::int32_t meterType; // of the hop bin test: 0 average RSSI, 1 percent good
+    const char* reports;
+    QStringList captions; // empty: no meter drawn
 };
 
-TEST_F(HopBinRedrawTest, OnlyBinZeroSeenDrawsTheChartButNoMeter) {
-    ASSERT_NO_FATAL_FAILURE(runWithReports("CC 00 80 80"));
-    EXPECT_EQ(data.TotalReports, 1.0f);
-    EXPECT_TRUE(surfaces.meter.ops().empty());
+class HopBinRedrawTest : public HopBinAnalyzerTest,
+                         public ::testing::WithParamInterface<RedrawCase> {};
+
+TEST_P(HopBinRedrawTest, TheMeterCaptionsShowTheOtherFigure) {
+    const RedrawCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("0")}));
+    suite->settings.MeterType[0] = c.meterType;
+    QTimer::singleShot(200, &scope, [this, &c] { inject(c.reports); });
+    QTimer::singleShot(500, &scope, [this] { suite->flags.HopBinStopped = true; });
+    analyzer->AcquireBinReports(0);
     EXPECT_FALSE(surfaces.hopBin.ops().empty());
+    EXPECT_EQ(surfaces.meter.ops().empty(), c.captions.isEmpty());
+    for (const QString& caption : c.captions)
+        EXPECT_TRUE(printed(surfaces.meter, caption)) << caption.toStdString();
 }
 
-TEST_F(HopBinRedrawTest, AverageRssiMeterCaptionShowsPercentageGood) {
-    // Bin 4 heard at -76.84 dBm, bin 0 missed at the remote end.
-    ASSERT_NO_FATAL_FAILURE(runWithReports("CC 00 FF 80 CC 04 80 80"));
-    EXPECT_TRUE(printed(surfaces.meter, QStringLiteral("Missed Bins: 1")));
-    EXPECT_TRUE(printed(surfaces.meter, QStringLiteral("Total: 2")));
-    EXPECT_TRUE(printed(surfaces.meter, QStringLiteral("Percentage Good: 50.0%")));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Captions, HopBinRedrawTest,
+    ::testing::Values(
+        // Only bin 0 seen: the chart but no meter.
+        RedrawCase{0, "CC 00 80 80", {}},
+        // Bin 4 heard at -76.84 dBm, bin 0 missed at the remote end.
+        RedrawCase{
+            0, "CC 00 FF 80 CC 04 80 80", {"Missed Bins: 1", "Total: 2", "Percentage Good: 50.0%"}},
+        // Bins 0 and 4 average -96.552 dBm on both sides after one report, bins 1 to 3
+        // still -105: (4 x -96.552 + 6 x -105) / 10.
+        RedrawCase{1, "CC 00 80 80 CC 04 80 80", {"Average RSSI: -101.6 dBm", "Total: 2"}}));
 
-TEST_F(HopBinRedrawTest, PercentGoodMeterCaptionShowsAverageRssi) {
-    meterType = 1;
-    ASSERT_NO_FATAL_FAILURE(runWithReports("CC 00 80 80 CC 04 80 80"));
-    // Bins 0 and 4 average -96.552 dBm on both sides after one report, bins 1 to 3
-    // still -105: (4 x -96.552 + 6 x -105) / 10.
-    EXPECT_TRUE(printed(surfaces.meter, QStringLiteral("Average RSSI: -101.6 dBm")));
-    EXPECT_TRUE(printed(surfaces.meter, QStringLiteral("Total: 2")));
-}
-
-TEST_F(HopBinRedrawTest, ABacklogIsWorkedOffWithFewerRedraws) {
+TEST_F(HopBinAnalyzerTest, ABacklogIsWorkedOffWithFewerRedraws) {
     // Sixty reports at once, and a meter that takes 30 ms to draw: longer than the
     // shortest interval between pictures, so only skipping redraws keeps up.
     QByteArray hex;
@@ -313,15 +257,8 @@ TEST_F(HopBinRedrawTest, ABacklogIsWorkedOffWithFewerRedraws) {
         QThread::msleep(30);
     };
     QTimer::singleShot(200, &scope, [this, &hex] { inject(hex.constData()); });
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [this] {
-        if (data.TotalReports >= 60)
-            suite->flags.HopBinStopped = true;
-    });
-    poll.start(10);
-    stopAfter(10000); // safety net
+    stopOnceReports(60);
     analyzer->AcquireBinReports(0);
-
     EXPECT_EQ(data.TotalReports, 60.0f);
     EXPECT_GE(meterDraws, 2);
     EXPECT_LT(meterDraws, 20);

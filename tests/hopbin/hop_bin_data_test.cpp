@@ -3,133 +3,117 @@
 
 #include "hopbin/hop_bin_data.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr float kAmplitude = -40.0f; // the "Amplitude" setting's default
+const float kMissed = RssiByteToDbm(0xFF), kHeard = RssiByteToDbm(0x80);
 
-class HopBinDataTest : public ::testing::Test {
-protected:
-    HopBinDataTest() { data.ResetHopBins(kAmplitude); }
-    // A report as the radio sends it: the bin and the two RSSI bytes.
-    bool report(int bin, std::uint8_t remote, std::uint8_t pc, int retries = 1) {
-        return data.ApplyReport(bin, RssiByteToDbm(remote), RssiByteToDbm(pc), kAmplitude, retries);
-    }
-    const BinStats& remote(int bin) const { return data.HopBins[std::size_t(bin)][kRemoteSide]; }
-    const BinStats& pc(int bin) const { return data.HopBins[std::size_t(bin)][kPcSide]; }
+QString figure(float value) {
+    return QString::number(value, 'g', 6);
+}
 
-    HopBinData data;
+// "current peak minimum average reports misses" of both sides of `bin`, then
+// "missed bins, total reports, misses in a row, current / highest / first bin".
+QString figures(const HopBinData& data, int bin) {
+    QStringList out;
+    for (const BinStats& s : data.HopBins[std::size_t(bin)])
+        out << QStringList{figure(s.Current),         figure(s.Peak),    figure(s.Minimum),
+                           figure(s.TrailingAverage), figure(s.Reports), QString::number(s.Misses)}
+                   .join(u' ');
+    out << QStringLiteral("%1 %2 %3 %4/%5/%6")
+               .arg(figure(data.MissedBins), figure(data.TotalReports))
+               .arg(data.ConsecutiveMisses)
+               .arg(data.CurrentBin)
+               .arg(data.HighestBin)
+               .arg(data.CycleStartBin);
+    return out.join(QStringLiteral(" | "));
+}
+
+struct Report {
+    int bin;
+    float remote, pc;
+    int retries = 1;
+    float amplitude = kAmplitude;
 };
 
 } // namespace
 
-TEST_F(HopBinDataTest, AMissedRemoteAndAStrongPcReading) {
+TEST(HopBinData, ReportsGiveTheseFigures) {
     EXPECT_EQ(RssiByteToDbm(128), -76.84f);
-    ASSERT_TRUE(report(5, 0xFF, 0x00)); // CC 05 FF 00
-    for (float level : {remote(5).Current, remote(5).Peak, remote(5).Minimum})
-        EXPECT_EQ(level, -104.78f);
-    EXPECT_EQ(remote(5).Misses, 1);
-    EXPECT_EQ(remote(5).Reports, 1.0f);
-    EXPECT_EQ(pc(5).Current, -48.68f);
-    EXPECT_EQ(pc(5).Misses, 0);
-    EXPECT_EQ(pc(5).Reports, 1.0f);
-    EXPECT_EQ(data.MissedBins, 1.0f); // "Retries" 1: one missed remote reading is a missed bin
-    EXPECT_EQ(data.TotalReports, 1.0f);
-    EXPECT_EQ(data.CurrentBin, 5);
-    EXPECT_EQ(data.HighestBin, 5);
-
-    // Missed means below -104 dBm; a missed PC-side reading alone is no missed bin.
-    data.ApplyReport(1, -104.0f, -104.0001f, kAmplitude, 1);
-    EXPECT_EQ(remote(1).Misses, 0);
-    EXPECT_EQ(pc(1).Misses, 1);
-    EXPECT_EQ(data.MissedBins, 1.0f);
+    EXPECT_EQ(kMissed, -104.78f);
+    EXPECT_EQ(RssiByteToDbm(0x00), -48.68f);
+    const float miss = kMissed, heard = kHeard;
+    // The reports, then the figures of the last report's bin.
+    const std::pair<std::vector<Report>, const char*> cases[] = {
+        // With "Retries" 1 one missed remote reading is a missed bin.
+        {{{5, miss, -48.68f}},
+         "-104.78 -104.78 -104.78 -104.934 1 1 | -48.68 -48.68 -48.68 -88.104 1 0 | 1 1 0 5/5/5"},
+        // Missed means below -104 dBm; a missed PC-side reading alone is no missed bin.
+        {{{1, -104.0f, -104.0001f}},
+         "-104 -104 -104 -104.7 1 0 | -104 -104 -104 -104.7 1 1 | 0 1 0 1/1/1"},
+        {{{3, -70, -70}, {3, -60, -60}, {3, -90, -90}, {3, -75, -75}},
+         "-75 -60 -90 -82.6335 4 0 | -75 -60 -90 -82.6335 4 0 | 0 4 0 3/3/3"},
+        // Clamped to the chart, whose top moves down with a lower "Amplitude".
+        {{{2, -30, -120}}, "-40 -40 -40 -85.5 1 0 | -105 -105 -105 -105 1 1 | 0 1 0 2/2/2"},
+        {{{2, -30, -120}, {2, -50, -50, 1, -60}},
+         "-60 -40 -60 -77.85 2 0 | -60 -60 -105 -91.5 2 1 | 0 2 0 2/2/2"},
+        {{{7, -60, -60}, {7, -60, -60}},
+         "-60 -60 -60 -82.05 2 0 | -60 -60 -60 -82.05 2 0 | 0 2 0 7/7/7"},
+        // With "Retries" 3 three in a row make a missed bin; a PC side that heard the
+        // remote, or a remote at -104 dBm, breaks the run.
+        // clang-format off
+        {{{1, miss, miss, 3}, {2, miss, heard, 3}, {3, miss, miss, 3}, {4, -104.5f, -104, 3},
+          {5, miss, miss, 3}, {6, miss, miss, 3}, {7, heard, miss, 3}, {10, miss, miss, 3},
+          {11, miss, miss, 3}, {12, miss, miss, 3}, {20, miss, miss, 3}, {21, miss, miss, 3}},
+         // clang-format on
+         "-104.78 -104.78 -104.78 -104.934 1 1 | -104.78 -104.78 -104.78 -104.934 1 1 | 1 12 2 "
+         "21/21/1"},
+        // Bin 0 never marks where the hop pattern started.
+        {{{0, heard, heard},
+          {17, heard, heard},
+          {4, heard, heard},
+          {49, heard, heard},
+          {12, heard, heard}},
+         "-76.84 -76.84 -76.84 -96.552 1 0 | -76.84 -76.84 -76.84 -96.552 1 0 | 0 5 0 12/49/17"},
+    };
+    for (const auto& [reports, expected] : cases) {
+        HopBinData data;
+        data.ResetHopBins(kAmplitude);
+        for (const Report& r : reports)
+            EXPECT_TRUE(data.ApplyReport(r.bin, r.remote, r.pc, r.amplitude, r.retries));
+        EXPECT_EQ(figures(data, reports.back().bin).toStdString(), expected);
+    }
 }
 
-TEST_F(HopBinDataTest, LevelsAreClampedToTheChartAndPeaksFollowThem) {
-    EXPECT_EQ(remote(3).Minimum, kAmplitude); // starts at the top of the chart
-    for (float level : {-70.0f, -60.0f, -90.0f, -75.0f})
-        data.ApplyReport(3, level, level, kAmplitude, 1);
-    EXPECT_EQ(remote(3).Peak, -60.0f);
-    EXPECT_EQ(remote(3).Minimum, -90.0f);
-    EXPECT_EQ(remote(3).Current, -75.0f);
-    EXPECT_EQ(remote(3).Reports, 4.0f);
-
-    data.ApplyReport(2, -30.0f, -120.0f, kAmplitude, 1);
-    EXPECT_EQ(remote(2).Current, kAmplitude);
-    EXPECT_EQ(remote(2).Peak, kAmplitude);
-    EXPECT_EQ(pc(2).Current, -105.0f);
-    EXPECT_EQ(pc(2).Minimum, -105.0f);
-    EXPECT_EQ(pc(2).Misses, 1);
-    // With a lower "Amplitude" the top of the chart moves down with it.
-    data.ApplyReport(2, -50.0f, -50.0f, -60.0f, 1);
-    EXPECT_EQ(remote(2).Current, -60.0f);
-}
-
-TEST_F(HopBinDataTest, TrailingAverageMovesThreeTenthsOfTheWay) {
-    data.ApplyReport(7, -60.0f, -60.0f, kAmplitude, 1);
-    EXPECT_FLOAT_EQ(remote(7).TrailingAverage, -91.5f);
-    data.ApplyReport(7, -60.0f, -60.0f, kAmplitude, 1);
-    EXPECT_FLOAT_EQ(remote(7).TrailingAverage, -82.05f);
-    EXPECT_FLOAT_EQ(pc(7).TrailingAverage, -82.05f);
-    EXPECT_EQ(remote(6).TrailingAverage, -105.0f); // other bins keep their reset average
-}
-
-TEST_F(HopBinDataTest, ARunOfRetriesMissedReportsIsOneMissedBin) {
-    report(1, 0xFF, 0xFF, 3);
-    report(2, 0xFF, 0x80, 3); // remote missed, but the PC side heard the remote
-    EXPECT_EQ(data.ConsecutiveMisses, 0);
-    report(3, 0xFF, 0xFF, 3);
-    data.ApplyReport(4, -104.5f, -104.0f, kAmplitude, 3); // -104 dBm counts as heard
-    EXPECT_EQ(data.ConsecutiveMisses, 0);
-    report(5, 0xFF, 0xFF, 3);
-    report(6, 0xFF, 0xFF, 3);
-    report(7, 0x80, 0xFF, 3); // remote heard
-    EXPECT_EQ(data.ConsecutiveMisses, 0);
-    EXPECT_EQ(data.MissedBins, 0.0f);
-    for (int bin : {10, 11, 12, 20, 21})
-        report(bin, 0xFF, 0xFF, 3);
-    EXPECT_EQ(data.MissedBins, 1.0f); // three make a run; two more do not yet
-    EXPECT_EQ(data.ConsecutiveMisses, 2);
-}
-
-TEST_F(HopBinDataTest, TotalsWhereThePatternStartedAndAReset) {
-    report(0, 0x80, 0x80);
-    EXPECT_EQ(data.CycleStartBin, 0); // bin 0 never marks the start
-    for (int bin : {17, 4, 49, 12})
-        report(bin, 0x80, 0x80);
-    EXPECT_EQ(data.HighestBin, 49);
-    EXPECT_EQ(data.CycleStartBin, 17);
-    EXPECT_EQ(data.CurrentBin, 12);
-    EXPECT_EQ(data.TotalReports, 5.0f);
-
-    // Bins outside the table change nothing.
+TEST(HopBinData, BinsOutsideTheTableChangeNothingAndAResetKeepsThePatternsStart) {
+    HopBinData data;
+    data.ResetHopBins(kAmplitude);
+    data.ApplyReport(17, kHeard, kHeard, kAmplitude, 1);
+    data.ApplyReport(3, kMissed, kMissed, kAmplitude, 2);
     const HopBinData before = data;
     for (int bin : {50, 255, -1, -32768}) {
-        EXPECT_FALSE(report(bin, 0xFF, 0xFF)) << bin;
+        EXPECT_FALSE(data.ApplyReport(bin, kMissed, kMissed, kAmplitude, 1)) << bin;
         EXPECT_EQ(data, before) << bin;
     }
-
-    // A reset starts the statistics again but keeps the hop pattern's position.
-    report(3, 0xFF, 0xFF, 2);
     data.ResetHopBins(-50.0f);
-    EXPECT_EQ(data.HighestBin, 0);
-    EXPECT_EQ(data.TotalReports, 0.0f);
-    EXPECT_EQ(data.MissedBins, 0.0f);
-    EXPECT_EQ(data.ConsecutiveMisses, 0);
-    EXPECT_EQ(data.CycleStartBin, 17);
-    EXPECT_EQ(data.CurrentBin, 3);
-    EXPECT_EQ(remote(17), (BinStats{-105.0f, -105.0f, -50.0f, -105.0f, 0, 0}));
+    EXPECT_EQ(figures(data, 17).toStdString(),
+              "-105 -105 -50 -105 0 0 | -105 -105 -50 -105 0 0 | 0 0 0 3/0/17");
 }
 
-TEST_F(HopBinDataTest, AverageRssiAndPercentageGood) {
+TEST(HopBinData, AverageRssiAndPercentageGood) {
+    HopBinData data;
+    data.ResetHopBins(kAmplitude);
     EXPECT_EQ(data.PercentageGood(), 0.0);
     EXPECT_EQ(data.AverageRssi(), -105.0); // bin 0, both sides at the reset value
 
     data.ApplyReport(1, -60.0f, -70.0f, kAmplitude, 1); // averages -91.5 and -94.5
     for (int i = 0; i < 3; ++i)
-        report(0, 0xFF, 0xFF);
+        data.ApplyReport(0, kMissed, kMissed, kAmplitude, 1);
     EXPECT_DOUBLE_EQ(data.PercentageGood(), 0.25); // 4 reports, 3 missed bins
     // Bin 0 settles towards -104.78 from -105: (-91.5 - 94.5 + 2 x bin 0) / 4.
-    EXPECT_NEAR(data.AverageRssi(), (-91.5 - 94.5 + 2 * remote(0).TrailingAverage) / 4, 1e-4);
+    EXPECT_NEAR(data.AverageRssi(),
+                (-91.5 - 94.5 + 2 * data.HopBins[0][kRemoteSide].TrailingAverage) / 4, 1e-4);
 }

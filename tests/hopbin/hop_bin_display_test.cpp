@@ -78,107 +78,84 @@ TEST_F(HopBinDisplayTest, LayoutPlacesTheRightEdgeAMarginFromTheWindowEdge) {
     EXPECT_EQ(display.BR, 8500);
     surface.resize(12000.4, 6000);
     settings.BinsRight = 800;
-    display.FirstBinLabelX = 700;
     display.LastBinLabelX = 9000;
     display.LayoutHopBinWindow();
     EXPECT_EQ(display.BR, 11200);
-    EXPECT_EQ(display.FirstBinLabelX, 0); // a resize repaints everything
-    EXPECT_EQ(display.LastBinLabelX, 0);
-
+    EXPECT_EQ(display.LastBinLabelX, 0); // a resize repaints everything
     // The spectrum test keeps the edge; a closing program changes nothing.
     settings.MeterTest = 1;
     surface.resize(7000, 6000);
     display.LayoutHopBinWindow();
-    EXPECT_EQ(display.BR, 11200);
     settings.MeterTest = 0;
     flags.ApplicationClosing = true;
     display.LastBinLabelX = 9000;
     display.LayoutHopBinWindow();
     EXPECT_EQ(display.BR, 11200);
     EXPECT_EQ(display.LastBinLabelX, 9000);
-    // A scale left of the chart would move every column right by its width.
-    EXPECT_DOUBLE_EQ(columnLeft(1, 400, 500, 100), 1000);
+    EXPECT_DOUBLE_EQ(columnLeft(1, 400, 500, 100), 1000); // a scale left of the chart
 }
 
-TEST_F(HopBinDisplayTest, TheToolbarTogglesChooseBarsPeaksAndAverages) {
+TEST_F(HopBinDisplayTest, TheToolbarTogglesChooseBarsPeaksAndAveragesInTheirGradeColours) {
     data.HighestBin = 1;
-    for (int side : {kRemoteSide, kPcSide}) {
-        data.HopBins[1][side].Current = -85;
-        data.HopBins[1][side].Peak = -50;
-        data.HopBins[1][side].TrailingAverage = -90;
-    }
+    for (int side : {kRemoteSide, kPcSide})
+        data.HopBins[1][side] = {-85, -50, -40, -90, 1, 0};
     // Bin 1 of two columns 4000 wide: the remote bar from 4833 to 6500, the PC bar to
-    // 8167; 70 dB below the top at 500 span 5000 twips. The average is a band a
-    // fifth of the column high, hanging below its level.
-    const QString peak[] = {"4833,5500 6500,1214 ffff00", "6500,5500 8167,1214 ffff00"};
-    const QString now[] = {"4833,5500 6500,3714 ffff", "6500,5500 8167,3714 b4ff"};
-    const QString average[] = {"4833,4871 6500,4071 ffffff", "6500,4871 8167,4071 ffffff"};
+    // 8167. Later bars cover earlier ones: peak, current level, then the average band.
+    const QString peak = "4833,5500 6500,1214 ffff00|6500,5500 8167,1214 ffff00";
+    const QString now = "4833,5500 6500,3714 ffff|6500,5500 8167,3714 b4ff";
+    const QString average = "4833,4871 6500,4071 ffffff|6500,4871 8167,4071 ffffff";
     struct Case {
         bool realTime, peak, average;
-        QStringList fills;
+        QString fills;
     };
-    const Case cases[] = {
-        // Later bars cover earlier ones: the peak shows above the current level, the
-        // average band on top of both.
-        {true, true, true, {peak[0], peak[1], now[0], now[1], average[0], average[1]}},
-        {true, false, false, {now[0], now[1]}},
-        {false, true, false, {peak[0], peak[1]}},
-        {false, false, true, {average[0], average[1]}},
-        {false, true, true, {peak[0], peak[1], average[0], average[1]}},
-        {false, false, false, {}},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c :
+         {Case{true, true, true, peak + u'|' + now + u'|' + average}, Case{true, false, false, now},
+          Case{false, true, true, peak + '|' + average}, Case{false, false, false, ""}}) {
         SCOPED_TRACE(testing::Message() << c.realTime << c.peak << c.average);
         showOnly(c.realTime, c.peak, c.average);
         surface.reset();
         display.PaintHopBinDisplay(false);
-        EXPECT_EQ(columnsFrom(4500), c.fills);
+        EXPECT_EQ(columnsFrom(4500).join(u'|'), c.fills);
     }
-}
 
-TEST_F(HopBinDisplayTest, LevelsOnTheThresholdsTakeTheWorseGradeColour) {
+    // Levels on the thresholds take the worse grade; the thresholds of the average
+    // RSSI meter of the hop bin test are the ones used.
     showOnly(true, false, false);
     data.HighestBin = 2;
     const float levels[3][2] = {{-80, -95}, {-95, -80}, {-79.5f, -79.5f}};
     for (std::size_t bin = 0; bin < 3; ++bin)
         for (int side : {kRemoteSide, kPcSide})
             data.HopBins[bin][side].Current = levels[bin][side];
-    // The thresholds of the average RSSI meter of the hop bin test are the ones used.
     settings.MarginalThreshold[0][1] = settings.MarginalThreshold[1][0] = -10;
     settings.BadThreshold[0][1] = settings.BadThreshold[1][0] = -20;
+    surface.reset();
     display.PaintHopBinDisplay(false);
-
     QStringList colours;
     for (const QString& fill : columnsFrom(500))
         colours << fill.section(u' ', 2);
-    // Marginal remote (yellow), bad PC (red 180); bad remote (red), marginal PC (red
-    // 255, green 180); good remote (green), good PC (green 180).
+    // Marginal remote yellow, bad PC red 180; bad remote red, marginal PC red 255 and
+    // green 180; good remote green, good PC green 180.
     EXPECT_EQ(colours.join(u' '), QStringLiteral("ffff b4 ff b4ff ff00 b400"));
 }
 
 TEST_F(HopBinDisplayTest, WithNoBinAboveZeroOnlyTheFrameAndTheStatusLineAreDrawn) {
     flags.HopBinStopped = false;
     status.LinkStatus = 1;
+    settings.NumberOfGradiants = 0; // a scale of the top line only
     display.PaintHopBinDisplay(false);
-    const auto& ops = surface.ops();
-    ASSERT_FALSE(ops.empty());
-    // The chart background comes first: it covers the status line shown before, and
-    // the new one is printed last.
-    EXPECT_EQ(where(ops.front()), QStringLiteral("500,500 8500,5500 0"));
-    EXPECT_EQ(ops.back().text, QStringLiteral("Status: Finding Sync"));
-    // Besides it, the eight legend swatches and the eleven scale lines.
-    EXPECT_EQ(surface.opsOf(Kind::FillRect).size(), 9u);
-    EXPECT_EQ(surface.opsOf(Kind::Line).size(), 11u);
+    // The chart background first, covering the status line shown before; the new one last.
+    EXPECT_EQ(where(surface.ops().front()), QStringLiteral("500,500 8500,5500 0"));
+    EXPECT_EQ(surface.ops().back().text, QStringLiteral("Status: Finding Sync"));
+    EXPECT_EQ(surface.opsOf(Kind::FillRect).size(), 9u); // and the legend swatches
     EXPECT_TRUE(binLabels().isEmpty());
-    EXPECT_EQ(display.FirstBinLabelX, 0);
-
+    EXPECT_EQ(drawn(Kind::Line, [](const Op& op) { return op.x1 == 400; }),
+              QStringList{"400,500 8500,500 804000"});
     // Cleared only on request; no status line once the run has stopped.
     flags.HopBinStopped = true;
     surface.reset();
     display.PaintHopBinDisplay(true);
     EXPECT_EQ(surface.ops().front().kind, Kind::Clear);
     EXPECT_EQ(surface.findText(QStringLiteral("Status: Finding Sync")), nullptr);
-
     // Nothing at all while the spectrum test is selected or the window is closed.
     settings.MeterTest = 1;
     data.HighestBin = 10;
@@ -194,74 +171,43 @@ TEST_F(HopBinDisplayTest, BinLabelsFollowTheLastColumnAndOldOnesAreErased) {
     showOnly(true, false, false);
     data.HighestBin = 20;
     display.PaintHopBinDisplay(false);
-    // Under the first and the last column, centred on the middle of the remote bar.
-    EXPECT_EQ(binLabels(), (QStringList{"Bin#: 0 315,5692 1", "Bin#: 20 7894,5692 1"}));
-    EXPECT_EQ(display.FirstBinLabelX, 315);
-    EXPECT_EQ(display.LastBinLabelX, 7894);
-
     data.HighestBin = 30;
     surface.reset();
     display.PaintHopBinDisplay(false);
-    // Each end: the old label printed again in the window's colour at the remembered
-    // place, then the new one; the same for the ticks under them.
+    // Under the first and last columns: each end the old label printed again in the
+    // window's colour where it was, then the new one; the same for the ticks.
     EXPECT_EQ(binLabels(), (QStringList{"Bin#: 0 315,5692 f0f0f0", "Bin#: 0 285,5692 1",
                                         "Bin#: 20 7894,5692 f0f0f0", "Bin#: 30 7986,5692 1"}));
     const QStringList ticks =
         drawn(Kind::Line, [](const Op& op) { return op.x1 == op.x2 && op.y1 == kChartBottom; });
     EXPECT_EQ(ticks, (QStringList{"595,5500 595,5600 f0f0f0", "565,5500 565,5600 804000",
                                   "8214,5500 8214,5600 f0f0f0", "8306,5500 8306,5600 804000"}));
-    EXPECT_EQ(display.LastBinLabelNumber, 30);
 }
 
-TEST_F(HopBinDisplayTest, TheScaleHasOneLabelledLinePerDivisionRoundedToATenth) {
-    for (const int divisions : {8, 0}) {
-        SCOPED_TRACE(divisions);
-        settings.NumberOfGradiants = divisions;
-        surface.reset();
-        display.PaintHopBinDisplay(false);
-        QStringList labels;
-        const auto& ops = surface.ops();
-        for (std::size_t i = 0; i + 1 < ops.size(); ++i) {
-            const Op& line = ops[i];
-            if (line.kind != Kind::Line || line.x1 != 400)
-                continue;
-            EXPECT_EQ(where(line),
-                      QStringLiteral("400,%1 8500,%1 804000").arg(500 + labels.size() * 625));
-            const Op& label = ops[i + 1];
-            labels << label.text;
-            // Right-aligned 20 twips left of the tick, centred on the line.
-            EXPECT_DOUBLE_EQ(label.x1 + surface.textWidth(label.text), 380);
-            EXPECT_DOUBLE_EQ(label.y1 + surface.textHeight(label.text) / 2, line.y1);
-            EXPECT_EQ(label.colour, settings.LabelColor);
-        }
-        // Halves of a tenth go to the even tenth (-48.75, -66.25, -83.75, -101.25).
-        EXPECT_EQ(labels.join(u' '),
-                  divisions ? QStringLiteral("-40 -48.8 -57.5 -66.2 -75 -83.8 -92.5 -101.2 -110")
-                            : QStringLiteral("-40"));
-    }
-}
-
-TEST_F(HopBinDisplayTest, TheLegendListsTheGradeColoursOfBothSides) {
+TEST_F(HopBinDisplayTest, TheScaleAndTheLegend) {
+    settings.NumberOfGradiants = 8;
     display.PaintHopBinDisplay(false);
-    // Font 8 pt on the recording surface: text height 192, 80 twips a character.
-    for (const Op& op : surface.opsOf(Kind::Text)) {
-        EXPECT_EQ(op.fontName, QStringLiteral("MS Sans Serif"));
-        EXPECT_DOUBLE_EQ(op.fontPoints, 8);
-    }
-    // Two rows from a quarter of the width, half and one and a half text heights
-    // under the chart.
+    // One line per division, labelled right-aligned left of it; halves of a tenth go
+    // to the even tenth (-48.75, -66.25, -83.75, -101.25).
+    QStringList scale;
+    for (const Op& label : surface.opsOf(Kind::Text))
+        if (label.x1 + surface.textWidth(label.text) == 380)
+            scale << where(label);
+    EXPECT_EQ(scale.join(u' ').toStdString(),
+              "-40 140,404 1 -48.8 -20,1029 1 -57.5 -20,1654 1 -66.2 -20,2279 1 -75 140,2904 1 "
+              "-83.8 -20,3529 1 -92.5 -20,4154 1 -101.2 -100,4779 1 -110 60,5404 1");
+    EXPECT_EQ(drawn(Kind::Line, [](const Op& op) { return op.x1 == 400; }).size(), 9u);
+    // The legend: two rows under the chart, a swatch after each grade.
     EXPECT_EQ(drawn(Kind::Text, [](const Op& op) { return op.y1 > kChartBottom; }),
               (QStringList{"RSSI at Remote: 2250,5596 1", "RSSI at PC: 2250,5788 1",
                            "Good -  3750,5596 1", "Good -  3750,5788 1", "Marginal -  4500,5596 1",
                            "Marginal -  4500,5788 1", "Bad -  5500,5596 1", "Bad -  5500,5788 1",
                            "Peak -  6750,5596 1", "Average -  6750,5788 1"}));
-    // Squares of half the text height after each text, a quarter height down; the
-    // peak swatch lines up with the average one after the wider "Average - ".
-    EXPECT_EQ(drawn(Kind::FillRect, [](const Op& op) { return op.y1 > kChartBottom; }),
-              (QStringList{"4310,5644 4406,5740 ff00", "4310,5836 4406,5932 b400",
-                           "5380,5644 5476,5740 ffff", "5380,5836 5476,5932 b4ff",
-                           "5980,5644 6076,5740 ff", "5980,5836 6076,5932 b4",
-                           "7550,5644 7646,5740 ffff00", "7550,5836 7646,5932 ffffff"}));
+    QStringList swatches;
+    for (const QString& fill :
+         drawn(Kind::FillRect, [](const Op& op) { return op.y1 > kChartBottom; }))
+        swatches << fill.section(u' ', 2);
+    EXPECT_EQ(swatches.join(u' '), "ff00 b400 ffff b4ff ff b4 ffff00 ffffff");
 }
 
 TEST_F(HopBinDisplayTest, OnADarkDesktopThemeEveryLabelStandsOutFromTheWindow) {

@@ -14,25 +14,14 @@
 
 namespace {
 
-QPushButton* button(QWidget& window, const QString& caption) {
-    for (QPushButton* b : window.findChildren<QPushButton*>())
-        if (b->text() == caption)
-            return b;
-    ADD_FAILURE() << "no button " << caption.toStdString();
-    return nullptr;
-}
-
 // Every button and label shown in `window` is at least as wide and high as its
 // caption needs.
 void expectWholeCaptions(QWidget& window) {
     for (QWidget* w : window.findChildren<QWidget*>()) {
-        if (!w->isVisible() || !(qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)))
-            continue;
-        const QString caption = qobject_cast<QAbstractButton*>(w)
-                                    ? qobject_cast<QAbstractButton*>(w)->text()
-                                    : qobject_cast<QLabel*>(w)->text();
-        EXPECT_LE(w->sizeHint().width(), w->width()) << caption.toStdString();
-        EXPECT_LE(w->sizeHint().height(), w->height()) << caption.toStdString();
+        if (w->isVisible() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w))) {
+            EXPECT_LE(w->sizeHint().width(), w->width()) << w->metaObject()->className();
+            EXPECT_LE(w->sizeHint().height(), w->height()) << w->metaObject()->className();
+        }
     }
 }
 
@@ -45,12 +34,11 @@ TEST_F(NetworkQueryLayout, EveryColumnCellAndCaptionIsWholeInANarrowOrAWideWindo
                 QStringLiteral("200")});
     NetworkWindow* network = window->networkWindow();
     ASSERT_TRUE(network);
-    QPushButton* run = button(*network, QStringLiteral("Run Query"));
-    QPushButton* stop = button(*network, QStringLiteral("Stop Query"));
-    ASSERT_TRUE(run && stop);
-    QTimer::singleShot(1000, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
-    QTest::mouseClick(run, Qt::LeftButton);
-    ASSERT_TRUE(runEventsUntil([network] { return network->resultRows() == 3; }));
+    QTimer::singleShot(1000, network, [network] {
+        QTest::mouseClick(network->stopQueryButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(network->runQueryButton(), Qt::LeftButton);
+    ASSERT_EQ(network->resultRows(), 3);
 
     QueryGrid* grid = network->grid();
     const QFontMetrics cellFont(grid->font());
@@ -64,8 +52,6 @@ TEST_F(NetworkQueryLayout, EveryColumnCellAndCaptionIsWholeInANarrowOrAWideWindo
                       grid->columnWidth(column - 1))
                 << "row " << row << " \"" << text.toStdString() << "\"";
         }
-    EXPECT_EQ(network->cell(1, 2).isEmpty(), false); // "Client" or "Server"
-
     // A header is whole on the two lines of the header row.
     QHeaderView* header = grid->horizontalHeader();
     const QFontMetrics headerFont(header->font());
@@ -75,8 +61,8 @@ TEST_F(NetworkQueryLayout, EveryColumnCellAndCaptionIsWholeInANarrowOrAWideWindo
         const int room = grid->columnWidth(column - 1) - 2 * headerMargin;
         const QRect used = headerFont.boundingRect(QRect(0, 0, room, 1000), Qt::TextWordWrap, text);
         EXPECT_LE(used.width(), room) << text.toStdString();
-        EXPECT_LE(used.height(), 2 * headerFont.lineSpacing()) << text.toStdString();
-        EXPECT_LE(used.height(), header->height()) << text.toStdString();
+        EXPECT_LE(used.height(), std::min(2 * headerFont.lineSpacing(), header->height()))
+            << text.toStdString();
     }
 
     // The user drags the window as narrow and as low as it goes: every button and
@@ -86,18 +72,15 @@ TEST_F(NetworkQueryLayout, EveryColumnCellAndCaptionIsWholeInANarrowOrAWideWindo
     sub->resize(1, 1);
     QCoreApplication::processEvents();
     expectWholeCaptions(*network);
-    // The query buttons are all there, each at its full width.
-    for (const char* caption : {"Save Query", "Load Query", "Stop Query", "Run Query"}) {
-        QPushButton* b = button(*network, QString::fromLatin1(caption));
-        ASSERT_TRUE(b);
-        EXPECT_TRUE(b->isVisible()) << caption;
-        EXPECT_TRUE(sub->rect().contains(QRect(b->mapTo(sub, QPoint(0, 0)), b->size()))) << caption;
+    for (QPushButton* b : {network->saveQueryButton(), network->loadQueryButton(),
+                           network->stopQueryButton(), network->runQueryButton()}) {
+        EXPECT_TRUE(b->isVisible() &&
+                    sub->rect().contains(QRect(b->mapTo(sub, QPoint()), b->size())))
+            << b->text().toStdString();
     }
-
     // And as wide as one row of buttons needs.
     sub->resize(900, 700);
     QCoreApplication::processEvents();
     expectWholeCaptions(*network);
-    EXPECT_EQ(button(*network, QStringLiteral("Save Query"))->y(),
-              button(*network, QStringLiteral("Run Query"))->y());
+    EXPECT_EQ(network->saveQueryButton()->y(), network->runQueryButton()->y());
 }

@@ -18,81 +18,69 @@
 #include <QRadioButton>
 #include <QTest>
 
-using NetworkWindowTest = MainWindowOnEmulator;
-
 namespace {
-// Clicks Run Query on the emulator's radios and Stop Query a second later.
-void runQueryForASecond(NetworkWindow& network) {
-    QTimer::singleShot(1000, &network, [&network] {
-        QTest::mouseClick(network.stopQueryButton(), Qt::LeftButton);
-    });
-    QTest::mouseClick(network.runQueryButton(), Qt::LeftButton);
-}
 
-// What the grid shows: every cell of every result row.
-QList<QStringList> gridCells(const NetworkWindow& network) {
-    QList<QStringList> rows;
-    for (int row = 1; row <= network.resultRows(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < QueryGrid::kColumns; ++column)
-            cells << network.cell(row, column);
-        rows << cells;
+class NetworkWindowTest : public MainWindowOnEmulator {
+protected:
+    void start(QStringList emulatorArgs = {}, const QByteArray& storedSettings = {}) {
+        startSuite(emulatorArgs << QStringLiteral("--query-rate") << QStringLiteral("200"),
+                   storedSettings);
+        network = window->networkWindow();
+        ASSERT_TRUE(network);
+        grid = network->grid();
     }
-    return rows;
-}
+    // Clicks Run Query on the emulator's radios and Stop Query a second later.
+    void runQueryForASecond() {
+        QTimer::singleShot(1000, network, [this] {
+            QTest::mouseClick(network->stopQueryButton(), Qt::LeftButton);
+        });
+        QTest::mouseClick(network->runQueryButton(), Qt::LeftButton);
+    }
+    // What the grid shows: every cell of every result row.
+    QList<QStringList> gridCells() const {
+        QList<QStringList> rows;
+        for (int row = 1; row <= network->resultRows(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < QueryGrid::kColumns; ++column)
+                cells << network->cell(row, column);
+            rows << cells;
+        }
+        return rows;
+    }
+    // A left click on cell (row, column) of the grid, numbered as the query numbers them.
+    void clickCell(int row, int column) {
+        const QRect cell = grid->visualRect(grid->model()->index(row - 1, column - 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    QString destination() {
+        const QString state = emulator.command(QStringLiteral("state"));
+        return state.mid(state.indexOf(QStringLiteral("dest=")) + 5, 6);
+    }
 
-// A left click on cell (row, column) of the grid, numbered as the query numbers them.
-void clickCell(QueryGrid& grid, int row, int column) {
-    const QRect cell = grid.visualRect(grid.model()->index(row - 1, column - 1));
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
-}
+    NetworkWindow* network = nullptr;
+    QueryGrid* grid = nullptr;
+};
 
-QString destination(EmulatorProcess& emulator) {
-    const QString state = emulator.command(QStringLiteral("state"));
-    return state.mid(state.indexOf(QStringLiteral("dest=")), 11);
-}
-
-// A result row as the query would have filled it, made current in `column`.
-void listRadio(Suite& suite, NetworkWindow& network, const QString& address,
-               const QString& description, int column) {
-    suite.query.MacAddressList = QStringList{address};
-    suite.query.MacAddressCount = 1;
-    network.setCell(1, 0, QStringLiteral("1"));
-    network.setCell(1, 1, address);
-    network.setCell(1, 5, description);
-    network.grid()->setCurrentCell(0, column - 1);
-}
 } // namespace
 
 TEST_F(NetworkWindowTest, TheStoredChoicesTheRetriesBoxAndClearResults) {
-    startSuite({}, "[Settings]\nMeter%20Test=1\nMeter%20Type1=0\nMeter%20Type0=1\n");
-    NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(network);
+    start({}, "[Settings]\nMeter%20Test=1\nMeter%20Type1=0\nMeter%20Type0=1\n");
     EXPECT_TRUE(network->testOption(1)->isChecked());
     EXPECT_TRUE(network->meterOption(0)->isChecked());
     EXPECT_EQ(window->hopBinWindow(), nullptr);
     EXPECT_EQ(suite->meter.MeterTitle, QStringLiteral("Average RSSI (dBm)"));
-
     // Only 1 to 255 is kept; anything else is answered and the box reads 1.
-    for (const char* bad : {"0", "256", "", "0.4"}) {
-        network->retriesBox()->setText(QString::fromLatin1(bad));
+    for (const auto& [typed, stored] : {std::pair{"0", 1}, {"", 1}, {"255", 255}, {"2.5", 2}}) {
+        messages.shown.clear();
+        network->retriesBox()->setText(QString::fromLatin1(typed));
         network->Text1_LostFocus();
-        EXPECT_EQ(messages.shown.last(), QStringLiteral("Retries must be set between 1 and 255"));
-        EXPECT_EQ(network->retriesBox()->text(), QStringLiteral("1"));
-        EXPECT_EQ(suite->settings.Retries, 1);
+        EXPECT_EQ(suite->settings.Retries, stored) << typed;
+        EXPECT_EQ(messages.shown.isEmpty(), stored != 1) << typed;
     }
-    messages.shown.clear();
-    for (const auto& [good, stored] : {std::pair{"255", 255}, {"1", 1}, {"2.5", 2}}) {
-        network->retriesBox()->setText(QString::fromLatin1(good));
-        network->Text1_LostFocus();
-        EXPECT_EQ(suite->settings.Retries, stored) << good;
-    }
-    EXPECT_TRUE(messages.shown.isEmpty());
     // While being typed, the box gives the statistics a run length they can use.
-    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("3"), 1), 3);
-    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("1.2.3"), 4), 4);
-    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("0"), 4), 1);
-    EXPECT_EQ(MissRunLengthFromBox(QStringLiteral("9999"), 4), 255);
+    for (const auto& [typed, before, length] :
+         {std::tuple{"3", 1, 3}, {"1.2.3", 4, 4}, {"0", 4, 1}, {"9999", 4, 255}})
+        EXPECT_EQ(MissRunLengthFromBox(QString::fromLatin1(typed), before), length) << typed;
 
     QTest::mouseClick(network->testOption(0), Qt::LeftButton); // the hop bin test
     suite->hopBinData.TotalReports = 200;
@@ -102,51 +90,15 @@ TEST_F(NetworkWindowTest, TheStoredChoicesTheRetriesBoxAndClearResults) {
     EXPECT_EQ(suite->hopBinData.MissedBins, 0.0f);
 }
 
-TEST_F(NetworkWindowTest, RunQueryListsTheRadiosHeardAndShutDownRestoresTheOwnAddress) {
-    startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"), QStringLiteral("--query-rate"),
-                QStringLiteral("200")});
-    NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(network);
-    QTimer::singleShot(1000, window.get(), [network] { network->ButtonStopQuery_Click(); });
-    network->ButtonRunQuery_Click();
-
-    // The emulator's three radios, each once, in the order they were heard.
-    ASSERT_EQ(network->resultRows(), 3);
-    QStringList addresses;
-    for (int row = 1; row <= 3; ++row) {
-        addresses << network->cell(row, 1);
-        EXPECT_GT(network->cell(row, 4).toInt(), 1);
-    }
-    addresses.sort();
-    EXPECT_EQ(addresses, (QStringList{"0A 1B FF", "2B 3C 4D", "5E 6F 01"}));
-    EXPECT_EQ(network->radioSelector()->count(), 3);
-    EXPECT_EQ(network->radioSelector()->currentIndex(), 1); // the third radio chose the second
-    const QString destination = network->cell(2, 1).remove(QLatin1Char(' '));
-    EXPECT_TRUE(
-        emulator.command(QStringLiteral("state")).contains(QStringLiteral("dest=") + destination));
-
-    // Clicking the first row makes its radio the destination.
-    network->grid()->setCurrentCell(0, 2);
-    EXPECT_EQ(network->radioSelector()->currentIndex(), 0);
-    EXPECT_TRUE(
-        emulator.command(QStringLiteral("state"))
-            .contains(QStringLiteral("dest=") + network->cell(1, 1).remove(QLatin1Char(' '))));
-
-    window->close();
-    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("dest=123456")));
-}
-
 TEST_F(NetworkWindowTest, TypingOutsideTheDescriptionColumnChoosesNoRadio) {
-    startSuite({QStringLiteral("--query-rate"), QStringLiteral("200")});
-    NetworkWindow* network = window->networkWindow();
-    QueryGrid* grid = network->grid();
-    runQueryForASecond(*network);
+    start();
+    runQueryForASecond();
     ASSERT_EQ(network->resultRows(), 3);
     int first = 1; // the row of 0A 1B FF: no other row starts with its letters
     while (!network->cell(first, 1).startsWith(QStringLiteral("0A")))
         ++first;
-    clickCell(*grid, first, 1);
-    ASSERT_EQ(destination(emulator), QStringLiteral("dest=0A1BFF"));
+    clickCell(first, 1);
+    ASSERT_EQ(destination(), QStringLiteral("0A1BFF"));
     emulator.takeReceived();
 
     // "5" and "2" start the other addresses, "c" and "s" the types, "1" the channel
@@ -163,27 +115,24 @@ TEST_F(NetworkWindowTest, TypingOutsideTheDescriptionColumnChoosesNoRadio) {
     EXPECT_FALSE(grid->editing());
     EXPECT_EQ(network->radioSelector()->currentIndex(), first - 1);
     EXPECT_EQ(emulator.takeReceived(), QByteArray()) << "the typing reached the radio";
-    EXPECT_EQ(destination(emulator), QStringLiteral("dest=0A1BFF"));
+    EXPECT_EQ(destination(), QStringLiteral("0A1BFF"));
 }
 
 TEST_F(NetworkWindowTest, ClickingTheCurrentRowMakesItsRadioTheDestination) {
     // A network of one radio: its row is the only one, there is no other to move to.
-    startSuite({QStringLiteral("--query-rate"), QStringLiteral("200"), QStringLiteral("--radio"),
-                QStringLiteral("0A1BFF,server,10")});
-    NetworkWindow* network = window->networkWindow();
-    QueryGrid* grid = network->grid();
-    runQueryForASecond(*network);
+    start({QStringLiteral("--radio"), QStringLiteral("0A1BFF,server,10")});
+    runQueryForASecond();
     ASSERT_EQ(network->resultRows(), 1);
     ASSERT_EQ(grid->currentResultRow(), 1);
-    ASSERT_NE(destination(emulator), QStringLiteral("dest=0A1BFF"));
+    ASSERT_NE(destination(), QStringLiteral("0A1BFF"));
 
-    clickCell(*grid, 1, 2);
-    EXPECT_EQ(destination(emulator), QStringLiteral("dest=0A1BFF"));
+    clickCell(1, 2);
+    EXPECT_EQ(destination(), QStringLiteral("0A1BFF"));
     EXPECT_EQ(network->radioSelector()->currentText(), QStringLiteral("1"));
 
     // Clicked again, the radio is addressed again; the header row chooses nothing.
     emulator.takeReceived();
-    clickCell(*grid, 1, 1);
+    clickCell(1, 1);
     EXPECT_FALSE(emulator.takeReceived().isEmpty());
     QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(grid->columnWidth(0) / 2, grid->horizontalHeader()->height() / 2));
@@ -191,8 +140,8 @@ TEST_F(NetworkWindowTest, ClickingTheCurrentRowMakesItsRadioTheDestination) {
 }
 
 TEST_F(NetworkWindowTest, TheKeyboardEditsAndLeavesTheRetriesBox) {
-    startSuite();
-    QLineEdit* retries = window->networkWindow()->retriesBox();
+    start();
+    QLineEdit* retries = network->retriesBox();
     retries->setText(QStringLiteral("12"));
     clickIntoBox(retries);
     expectKeyboardEditing(retries);
@@ -200,58 +149,43 @@ TEST_F(NetworkWindowTest, TheKeyboardEditsAndLeavesTheRetriesBox) {
 }
 
 TEST_F(NetworkWindowTest, ATypedCharacterOpensTheDescriptionEditorAndEnterStoresIt) {
-    startSuite();
-    NetworkWindow* network = window->networkWindow();
-    ASSERT_TRUE(network);
-    QueryGrid* grid = network->grid();
-    listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QStringLiteral("Pump"), 5);
-
+    start();
+    runQueryForASecond();
+    ASSERT_EQ(network->resultRows(), 3);
+    const QString address = network->cell(1, 1);
+    grid->setCurrentCell(0, 4);
     QTest::keyClick(grid, Qt::Key_X);
     QLineEdit* editor = grid->descriptionEditor();
     ASSERT_TRUE(grid->editing());
-    EXPECT_EQ(editor->text(), QStringLiteral("Pumpx"));
-    EXPECT_EQ(editor->cursorPosition(), 5);
+    QTest::keyClick(editor, Qt::Key_Y);
+    EXPECT_EQ(editor->cursorPosition(), 2);
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_FALSE(grid->editing());
-    EXPECT_EQ(network->cell(1, 5), QStringLiteral("Pumpx"));
-    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), QStringLiteral("0A 1B FF")),
-              QStringLiteral("Pumpx"));
+    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), address), QStringLiteral("xy"));
 
     // Left moves the caret; from the start it commits and moves to the next column left.
-    QTest::keyClick(grid, Qt::Key_Y);
-    ASSERT_TRUE(grid->editing());
+    QTest::keyClick(grid, Qt::Key_Z);
     editor->setCursorPosition(1);
     QTest::keyClick(editor, Qt::Key_Left);
     EXPECT_TRUE(grid->editing());
     QTest::keyClick(editor, Qt::Key_Left);
     EXPECT_FALSE(grid->editing());
     EXPECT_EQ(grid->currentColumnNumber(), 4);
-    EXPECT_EQ(network->cell(1, 5), QStringLiteral("Pumpxy"));
-
+    EXPECT_EQ(network->cell(1, 5), QStringLiteral("xyz"));
     // Enter and Tab open no editor, nor does a character in another column.
     for (const auto& [key, column] :
-         {std::pair{Qt::Key_Return, 5}, {Qt::Key_Tab, 5}, {Qt::Key_X, 3}}) {
-        listRadio(*suite, *network, QStringLiteral("0A 1B FF"), QString(), column);
+         {std::pair{Qt::Key_Return, 4}, {Qt::Key_Tab, 4}, {Qt::Key_X, 2}}) {
+        grid->setCurrentCell(0, column);
         QTest::keyClick(grid, key);
         EXPECT_FALSE(grid->editing()) << key;
     }
-    // With no radio listed the text stays in the grid only.
-    suite->query.MacAddressList.clear();
-    suite->query.MacAddressCount = 0;
-    grid->setCurrentCell(0, 4);
-    QTest::keyClick(grid, Qt::Key_Z);
-    QTest::keyClick(grid->descriptionEditor(), Qt::Key_Return);
-    EXPECT_EQ(network->cell(1, 5), QStringLiteral("z"));
-    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), QStringLiteral("0A 1B FF")),
-              QStringLiteral("Pumpxy"));
 }
 
 // A query saved and loaded again shows every field as it was, marked as a past
 // query; loading sends nothing to the radio and chooses no radio. A file that is
 // no whole query file is named with its fault and leaves the grid as it was.
-TEST_F(NetworkWindowTest, SaveAndLoadRoundTripExactlyWithoutARadioExchange) {
-    startSuite({QStringLiteral("--query-rate"), QStringLiteral("200")});
-    NetworkWindow* network = window->networkWindow();
+TEST_F(NetworkWindowTest, RunQuerySaveAndLoadRoundTripExactlyAndShutDownRestoresTheAddress) {
+    start();
     ScriptedFileDialogs files; // cancelled until answered
     window->setFileDialogs(files);
     QTest::mouseClick(network->saveQueryButton(), Qt::LeftButton);
@@ -260,10 +194,18 @@ TEST_F(NetworkWindowTest, SaveAndLoadRoundTripExactlyWithoutARadioExchange) {
     EXPECT_TRUE(files.requests.empty());
     messages.shown.clear();
 
-    runQueryForASecond(*network);
-    ASSERT_EQ(network->resultRows(), 3);
+    runQueryForASecond();
+    // The emulator's three radios, each once; the third one heard chose the second.
+    QStringList addresses;
+    for (int row = 1; row <= network->resultRows(); ++row)
+        addresses << network->cell(row, 1);
+    addresses.sort();
+    EXPECT_EQ(addresses, (QStringList{"0A 1B FF", "2B 3C 4D", "5E 6F 01"}));
+    EXPECT_EQ(network->radioSelector()->currentIndex(), 1);
+    EXPECT_EQ(destination(), network->cell(2, 1).remove(QLatin1Char(' ')));
+
     network->setCell(2, 5, QStringLiteral("Mast \"B\", north\nsecond line"));
-    const QList<QStringList> saved = gridCells(*network);
+    const QList<QStringList> saved = gridCells();
     const QDateTime ranAt = suite->query.RanAt;
     files.saveAnswer = dir.filePath(QStringLiteral("site.csv"));
     QTest::mouseClick(network->saveQueryButton(), Qt::LeftButton);
@@ -271,13 +213,13 @@ TEST_F(NetworkWindowTest, SaveAndLoadRoundTripExactlyWithoutARadioExchange) {
     EXPECT_EQ(files.requests.back().nameFilters.section(QStringLiteral(";;"), 0, 0),
               QStringLiteral("Query Files (*.csv)"));
 
-    runQueryForASecond(*network); // the radios again, with other counts
-    ASSERT_NE(gridCells(*network), saved);
+    runQueryForASecond(); // the radios again, with other counts
+    ASSERT_NE(gridCells(), saved);
     emulator.takeReceived();
     files.openAnswer = files.saveAnswer;
     QTest::mouseClick(network->loadQueryButton(), Qt::LeftButton);
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join(u'\n').toStdString();
-    EXPECT_EQ(gridCells(*network), saved);
+    EXPECT_EQ(gridCells(), saved);
     EXPECT_EQ(suite->query.MacAddressCount, 3);
     EXPECT_TRUE(network->pastQueryLabel()->isVisible());
     EXPECT_EQ(network->pastQueryLabel()->text(),
@@ -288,23 +230,21 @@ TEST_F(NetworkWindowTest, SaveAndLoadRoundTripExactlyWithoutARadioExchange) {
     runEventsFor(300);
     EXPECT_TRUE(emulator.takeReceived().isEmpty());
 
+    // A damaged file (its reasons are the file format's own) changes nothing.
     QFile file(dir.filePath(QStringLiteral("bad.csv")));
-    for (const QByteArray& bad :
-         {QByteArray("Query Run,2026"), QByteArray(kQueryFileSizeLimit + 1, 'x')}) {
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bad);
-        file.close();
-        messages.shown.clear();
-        files.openAnswer = file.fileName();
-        QTest::mouseClick(network->loadQueryButton(), Qt::LeftButton);
-        const QString message = messages.shown.join(u'\n');
-        EXPECT_TRUE(message.startsWith(QStringLiteral("Could not load \"")))
-            << message.toStdString();
-        EXPECT_TRUE(message.contains(QStringLiteral("unchanged"))) << message.toStdString();
-        EXPECT_EQ(gridCells(*network), saved);
-    }
-    EXPECT_TRUE(messages.shown.join(u' ').contains(QStringLiteral("larger")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Query Run,2026");
+    file.close();
+    files.openAnswer = file.fileName();
+    QTest::mouseClick(network->loadQueryButton(), Qt::LeftButton);
+    const QString message = messages.shown.join(u'\n');
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Could not load \"")) &&
+                message.contains(QStringLiteral("unchanged")))
+        << message.toStdString();
+    EXPECT_EQ(gridCells(), saved);
 
-    runQueryForASecond(*network); // a new query replaces the past one and its mark
+    runQueryForASecond(); // a new query replaces the past one and its mark
     EXPECT_FALSE(network->pastQueryLabel()->isVisible());
+    window->close();
+    EXPECT_EQ(destination(), QStringLiteral("123456"));
 }
