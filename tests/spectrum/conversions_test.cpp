@@ -56,17 +56,15 @@ TEST(LevelAnswer, OnlyAWholeAnswerLeadingWith0x21IsALittleEndianReading) {
 }
 
 TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
-    EXPECT_EQ(SpectrumData::usablePointCount(1), 2);
-    EXPECT_EQ(SpectrumData::usablePointCount(2), 2);
-    EXPECT_EQ(SpectrumData::usablePointCount(50), 50);
     SpectrumData data;
     data.resize(3);
     data.SweepPoints[1].TraceY = 1234;
     data.resize(5);
-    EXPECT_EQ(data.PreviousSweepPoints.size(), 5u);
-    EXPECT_EQ(data.SweepPoints[1].TraceY, 1234);
-    data.resize(-3);
+    EXPECT_EQ(std::tuple(data.PreviousSweepPoints.size(), data.SweepPoints[1].TraceY),
+              std::tuple(5u, 1234));
+    data.resize(1);
     EXPECT_EQ(data.pointCount(), 2);
+    EXPECT_EQ(SpectrumData::usablePointCount(3), 3);
 }
 
 // The traces of samples on a suite whose spectrum window records 9000 x 6000 twips:
@@ -104,7 +102,7 @@ TEST_F(SpectrumTraces, RealTimeFollowsPeakHoldsAndTheAverageMovesByThreeTenths) 
     EXPECT_EQ(samples(0, {-70, -80}),
               (std::vector<double>{3357, 3357, -80, 2643, 2643, -70, 2857, 2857, -73}));
     const SweepPoint& previous = suite->spectrumData.PreviousSweepPoints[0];
-    EXPECT_EQ(std::pair(previous.TraceY, previous.TraceEndY), std::pair(2643, 2643));
+    EXPECT_EQ(std::tuple(previous.TraceY, previous.TraceEndY), std::tuple(2643, 2643));
     EXPECT_EQ(samples(1, {-70, -65, -90}).at(5), -65);
     // Max hold keeps the strongest real-time sample.
     suite->spectrumMarkers.MaxHold = true;
@@ -154,18 +152,15 @@ TEST_F(SpectrumTraces, ResetClearsPositionsAndAveragesButKeepsLevels) {
     suite->spectrumMarkers.FrequencyReadout = QStringLiteral("x");
     suite->spectrumMarkers.AmplitudeReadout = QStringLiteral("y");
     suite->spectrum.ResetSpectrum();
-    for (const auto* table :
-         {&suite->spectrumData.SweepPoints, &suite->spectrumData.PreviousSweepPoints}) {
-        const SweepPoint& p = (*table)[1];
+    for (const SweepPoint& p : {point(1), suite->spectrumData.PreviousSweepPoints[1]})
         EXPECT_EQ(std::tuple(p.TraceY, p.PeakY, p.AverageY, p.AverageLevel),
                   std::tuple(0, 0, 0, 0.0));
-    }
-    EXPECT_TRUE(suite->spectrumData.SweepTimeText.isEmpty());
-    EXPECT_TRUE(suite->spectrumMarkers.FrequencyReadout.isEmpty());
-    EXPECT_TRUE(suite->spectrumMarkers.AmplitudeReadout.isEmpty());
+    EXPECT_EQ(suite->spectrumData.SweepTimeText + suite->spectrumMarkers.FrequencyReadout +
+                  suite->spectrumMarkers.AmplitudeReadout,
+              "");
     // The levels stay; the next sample overwrites the held peak level (the window's
     // legend now leaves a plot 4500 high).
-    EXPECT_EQ(std::pair(point(1).TraceLevel, point(1).PeakLevel), std::pair(-72.0, -70.0));
+    EXPECT_EQ(std::tuple(point(1).TraceLevel, point(1).PeakLevel), std::tuple(-72.0, -70.0));
     EXPECT_EQ(samples(1, {-90}),
               (std::vector<double>{3714, 3714, -90, 3714, 3714, -90, 3714, 3714, -90}));
 }
