@@ -1,8 +1,7 @@
 // "Port Select" and "Settings" (colours) on a suite whose radio is the emulator:
 // what OK stores, what Cancel and a port that does not open leave alone, the boxes'
 // rules as the user meets them, what the user may do while OK waits for a TCP
-// connect, and the colour swatches. Also the main window's ways into the dialogs and
-// the user guide.
+// connect, and the colour swatches.
 
 #include "dialogs/colour_dialog.h"
 #include "dialogs/connection_dialog.h"
@@ -11,9 +10,9 @@
 #include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
 
-#include <QtWidgets>
 #include <QTest>
 #include <QWindow>
+#include <QtWidgets>
 
 namespace {
 // The box gets the focus, takes `typed` and loses the focus again.
@@ -73,24 +72,16 @@ protected:
 
     // Clicks OK and runs each step at its time while OK's handler runs; returns when
     // the handler has returned and every step has run.
-    void clickOk(ConnectionDialog* dialog, const std::vector<Step>& during = {}) {
-        QPointer<QPushButton> ok = button(dialog, QStringLiteral("OK"));
-        ASSERT_TRUE(ok);
+    void clickOk(ConnectionDialog* dialog, std::vector<Step> during = {}) {
+        during.push_back({0, [ok = QPointer(button(dialog, QStringLiteral("OK")))] {
+                              ASSERT_TRUE(ok);
+                              QTest::mouseClick(ok, Qt::LeftButton);
+                          }});
         std::size_t stepsRun = 0;
         for (const Step& step : during)
-            QTimer::singleShot(step.first, &scope, [&stepsRun, act = step.second] {
-                act();
-                ++stepsRun;
-            });
-        bool returned = false;
-        QTimer::singleShot(0, &scope, [&returned, ok] {
-            if (ok)
-                QTest::mouseClick(ok, Qt::LeftButton);
-            returned = true;
-        });
-        const bool finished =
-            runEventsUntil([&] { return returned && stepsRun == during.size(); }, 10000);
-        ASSERT_TRUE(finished);
+            QTimer::singleShot(step.first, &scope,
+                               [&stepsRun, act = step.second] { act(), ++stepsRun; });
+        ASSERT_TRUE(runEventsUntil([&] { return stepsRun == during.size(); }, 10000));
     }
 
     // What the user sees and may touch while a connect is pending: OK refused, the
@@ -106,38 +97,9 @@ protected:
 };
 } // namespace
 
-TEST_F(PortSelectTest, TheBoxesRevertWhatTheyCannotTake) {
-    startSuite();
-    suite->settings.MeterType[0] = 1;
-    ConnectionDialog* dialog = openDialog();
-    dialog->thresholdBox(1)->setText(QStringLiteral("-90"));
-    dialog->Command3_Click(); // Default puts the meter's 85 / 70 back in the boxes only
-    EXPECT_EQ(dialog->thresholdBox(1)->text(), QStringLiteral("70"));
-    // Percent Good: a good-to-marginal threshold of 60 is below the bad one.
-    typeAndLeave(dialog->thresholdBox(0), "60");
-    typeAndLeave(dialog->thresholdBox(0), "86");
-    EXPECT_EQ(dialog->thresholdBox(0)->text() + dialog->rangeLabel(0)->text(), "86(100 to 87)");
-
-    dialog->linkChoice(1)->click();
-    EXPECT_FALSE(dialog->portBox()->isVisible());
-    QLineEdit* part = dialog->ipBox(0);
-    part->setText(QStringLiteral("10"));
-    typeAndLeave(part, "");
-    QTest::keyClicks(part, QStringLiteral("25"));
-    EXPECT_TRUE(messages.shown.isEmpty()); // not checked before the third digit
-    QTest::keyClick(part, Qt::Key_6);
-    EXPECT_EQ(messages.shown.value(0), QStringLiteral("Value must be between 0 and 255."));
-    EXPECT_EQ(part->text(), QStringLiteral("10"));
-    emit dialog->addressList()->textActivated(QStringLiteral("192.168.4.20"));
-    EXPECT_EQ(dialog->ipBox(3)->text(), QStringLiteral("20"));
-    typeAndLeave(dialog->tcpPortBox(), "0080");
-    typeAndLeave(dialog->tcpPortBox(), "70000");
-    EXPECT_EQ(dialog->tcpPortBox()->text(), QStringLiteral("80"));
-    EXPECT_EQ(messages.shown.last(), QStringLiteral("Select a value between 0 and 65,535."));
-}
-
 TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
     startSuite();
+    suite->settings.MeterType[0] = 1; // Percent Good: 0 to 100
     ConnectionDialog* dialog = openDialog();
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i); // the thresholds, then the TCP/IP boxes
@@ -161,6 +123,30 @@ TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
     pressDelete(port);
     EXPECT_EQ(port->text(), QStringLiteral("2345"));
     EXPECT_TRUE(messages.shown.isEmpty()) << qPrintable(messages.shown.join(u'|'));
+
+    // Left with what they cannot take, the boxes go back to what they had.
+    dialog->thresholdBox(1)->setText(QStringLiteral("-90"));
+    dialog->Command3_Click(); // Default puts the meter's 85 / 70 back in the boxes only
+    EXPECT_EQ(dialog->thresholdBox(1)->text(), QStringLiteral("70"));
+    // A good-to-marginal threshold of 60 is below the bad one.
+    typeAndLeave(dialog->thresholdBox(0), "60");
+    typeAndLeave(dialog->thresholdBox(0), "86");
+    EXPECT_EQ(dialog->thresholdBox(0)->text() + dialog->rangeLabel(0)->text(), "86(100 to 87)");
+
+    QLineEdit* part = dialog->ipBox(0);
+    part->setText(QStringLiteral("10"));
+    typeAndLeave(part, "");
+    QTest::keyClicks(part, QStringLiteral("25"));
+    EXPECT_TRUE(messages.shown.isEmpty()); // not checked before the third digit
+    QTest::keyClick(part, Qt::Key_6);
+    EXPECT_EQ(messages.shown.value(0), QStringLiteral("Value must be between 0 and 255."));
+    EXPECT_EQ(part->text(), QStringLiteral("10"));
+    emit dialog->addressList()->textActivated(QStringLiteral("192.168.4.20"));
+    EXPECT_EQ(dialog->ipBox(3)->text(), QStringLiteral("20"));
+    typeAndLeave(dialog->tcpPortBox(), "0080");
+    typeAndLeave(dialog->tcpPortBox(), "70000");
+    EXPECT_EQ(dialog->tcpPortBox()->text(), QStringLiteral("80"));
+    EXPECT_EQ(messages.shown.last(), QStringLiteral("Select a value between 0 and 65,535."));
 }
 
 // Enter in a box presses OK while the box keeps the focus: its check must still run.
@@ -209,9 +195,9 @@ TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
               std::tuple(3, 9600));
     EXPECT_EQ(suite->settings.BaudText, QStringLiteral("9600"));
     const QString stored = storedText();
-    for (const QString& line :
-         QStringList{"Port=2", "Baud=5", "Port1%20USB=0", "Marginal%20Stop%20Light%2000=-78",
-          "Bad%20Stop%20Light%2011=70", "TCP%20Port=5000", "COM3=" + emulator.devicePath()})
+    for (const QString& line : QStringList{
+             "Port=2", "Baud=5", "Port1%20USB=0", "Marginal%20Stop%20Light%2000=-78",
+             "Bad%20Stop%20Light%2011=70", "TCP%20Port=5000", "COM3=" + emulator.devicePath()})
         EXPECT_TRUE(stored.contains(line)) << qPrintable(line) << "\n" << qPrintable(stored);
 }
 TEST_F(PortSelectTest, ClosingTheDialogWhileOkConnectsWaitsForTheConnect) {

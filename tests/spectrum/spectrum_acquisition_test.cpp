@@ -154,21 +154,6 @@ TEST_F(SpectrumAcquisitionTest, AGarbledLevelAnswerNeverBecomesAReading) {
     EXPECT_EQ(sent.count(QByteArrayLiteral("\xB1\x2D")), 1);
 }
 
-TEST_F(SpectrumAcquisitionTest, StopEndsTheSweepAtTheNextCheck) {
-    startRadio({QStringLiteral("--baud"), QStringLiteral("57600")});
-    ASSERT_FALSE(HasFatalFailure());
-    stopAfter(50); // about half a sweep at 57600 baud
-    suite->spectrum.SweepSpectrum(0);
-    EXPECT_GT(measuredPoints(), 0);
-    EXPECT_LT(measuredPoints(), 50);
-    EXPECT_EQ(suite->spectrumData.SweepTime, 0); // no sweep was completed
-    // Nothing more is sent once the sweep has returned.
-    runEventsFor(50);
-    emulator.takeReceived();
-    runEventsFor(50);
-    EXPECT_TRUE(emulator.takeReceived().isEmpty());
-}
-
 TEST_F(SpectrumAcquisitionTest, ViewModeRepaintsWithoutTouchingTheRadio) {
     startRadio({}, 10);
     ASSERT_FALSE(HasFatalFailure());

@@ -1,14 +1,8 @@
 // What the spectrum window draws, as a recording surface keeps it: the plot, the
 // grid and its labels, the key help under it, and the three traces.
 
-#include "spectrum/spectrum_display.h"
-
-#include "core/settings.h"
-#include "core/stop_flags.h"
-#include "link/link_status_display.h"
-#include "spectrum/spectrum_data.h"
+#include "spectrum/spectrum_context.h"
 #include "spectrum/spectrum_geometry.h"
-#include "spectrum/spectrum_markers.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
@@ -78,32 +72,7 @@ protected:
 
 } // namespace
 
-TEST_F(SpectrumDisplayTest, KeyHelpTakesAsManyWholeColumnsAsThePlotWidthHolds) {
-    // Columns of 2100 twips. The plot's lower edge, a row of frequency labels, the
-    // separator across the window, then the texts.
-    const struct {
-        double width;
-        const char *plot, *separator, *f1, *rightArrow;
-    } cases[] = {
-        {9000, "5000", "0 5200 9000 5200", "500 5300", "5833 5700"},    // 3 columns of 3
-        {5199, "3800", "0 4000 5199 4000", "500 4100", "500 5700"},     // 1 column of 9
-        {5200, "4600", "0 4800 5200 4800", "500 4900", "500 5700"},     // 2 columns of 5
-        {22000, "5400", "0 5600 22000 5600", "500 5700", "17300 5700"}, // one row
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.width);
-        surface.resize(c.width, 6000);
-        display.LayoutSpectrumLegend();
-        surface.reset();
-        display.PaintSpectrumWindow(true);
-        EXPECT_EQ(QString::number(surface.opsOf(Op::Kind::FillRect).at(0).y2), c.plot);
-        EXPECT_EQ(where(surface.linesIn(kLabel).at(0)), c.separator);
-        EXPECT_EQ(at("F1: Peak Search"), c.f1);
-        EXPECT_EQ(at("Right Arrow: Marker Right"), c.rightArrow);
-    }
-}
-
-TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotAndLabelsTheGrid) {
+TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotLabelsTheGridAndFitsTheKeyHelp) {
     display.PaintSpectrumWindow(true);
     const auto& ops = surface.ops();
     ASSERT_GE(ops.size(), 2u);
@@ -129,20 +98,40 @@ TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotAndLabelsTheGrid) {
     surface.reset();
     display.PaintSpectrumWindow(false);
     EXPECT_TRUE(surface.opsOf(Op::Kind::Clear).empty());
-}
-
-TEST_F(SpectrumDisplayTest, ScaleLabelsDivideSpanAndSeventyDecibelsIntoTheGrid) {
+    // Columns of 2100 twips. The plot's lower edge, a row of frequency labels, the
+    // separator across the window, then the texts.
+    const struct {
+        double width;
+        const char *plot, *separator, *f1, *rightArrow;
+    } cases[] = {
+        {9000, "5000", "0 5200 9000 5200", "500 5300", "5833 5700"},    // 3 columns of 3
+        {5199, "3800", "0 4000 5199 4000", "500 4100", "500 5700"},     // 1 column of 9
+        {5200, "4600", "0 4800 5200 4800", "500 4900", "500 5700"},     // 2 columns of 5
+        {22000, "5400", "0 5600 22000 5600", "500 5700", "17300 5700"}, // one row
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        surface.resize(c.width, 6000);
+        display.LayoutSpectrumLegend();
+        surface.reset();
+        display.PaintSpectrumWindow(true);
+        EXPECT_EQ(QString::number(surface.opsOf(Op::Kind::FillRect).at(0).y2), c.plot);
+        EXPECT_EQ(where(surface.linesIn(kLabel).at(0)), c.separator);
+        EXPECT_EQ(at("F1: Peak Search"), c.f1);
+        EXPECT_EQ(at("Right Arrow: Marker Right"), c.rightArrow);
+    }
+    // The scale labels divide the span and seventy decibels into the grid.
     const struct {
         float span;
         int grid;
         const char* labels; // frequency and amplitude of each line, in order
-    } cases[] = {
+    } scales[] = {
         {26, 10,
          "902 -40 904.6 -47 907.2 -54 909.8 -61 912.4 -68 915 -75 917.6 -82 920.2 -89 "
          "922.8 -96 925.4 -103 928 -110"},
         {20, 3, "905 -40 911.7 -63.3 918.3 -86.7 925 -110"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : scales) {
         settings.Span = c.span;
         settings.NumberOfGradiants = c.grid;
         surface.reset();

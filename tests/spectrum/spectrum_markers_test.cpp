@@ -1,13 +1,7 @@
 // The markers of a running spectrum sweep: the searches, the keys that steer them,
 // the diamonds on the trace and the readouts printed in the plot's corner.
 
-#include "spectrum/spectrum_markers.h"
-
-#include "core/settings.h"
-#include "core/stop_flags.h"
-#include "link/link_status_display.h"
-#include "spectrum/spectrum_data.h"
-#include "spectrum/spectrum_display.h"
+#include "spectrum/spectrum_context.h"
 #include "support/fakes.h"
 #include "support/readouts_on_screen.h"
 
