@@ -21,52 +21,39 @@
 class StalledTcpEndpoint {
 public:
     StalledTcpEndpoint() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        auto* where = reinterpret_cast<sockaddr*>(&address);
         socklen_t length = sizeof address;
-        if (listener_ < 0 || ::bind(listener_, asSockaddr(address), length) != 0 ||
-            ::listen(listener_, 1) != 0 ||
-            ::getsockname(listener_, asSockaddr(address), &length) != 0)
+        if (::bind(listener_, where, length) != 0 || ::listen(listener_, 1) != 0 ||
+            ::getsockname(listener_, where, &length) != 0)
             return;
         port_ = ntohs(address.sin_port);
-        // Fill the queue until a connect no longer completes. That last one is
-        // closed at once, so that its own retransmission cannot take a place freed
-        // later.
-        for (int i = 0; i < kMostFillers; ++i) {
-            const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            if (filler < 0)
+        // Fill the queue until a connect is not answered at once (on loopback it
+        // would be): its SYN was dropped. That last one is closed, so that its own
+        // retransmission cannot take a place freed later.
+        for (int i = 0; i < 8 && !full_; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fds_.push_back(fd);
+            pollfd wait{fd, POLLOUT, 0};
+            if (::connect(fd, where, length) != 0 && errno != EINPROGRESS)
                 return;
-            const int started = ::connect(filler, asSockaddr(address), sizeof address);
-            if (started != 0 && errno != EINPROGRESS) {
-                ::close(filler);
-                return;
-            }
-            pollfd wait{filler, POLLOUT, 0};
-            if (started != 0 && ::poll(&wait, 1, kLoopbackAnswerMs) != 1) {
-                ::close(filler);
+            if (::poll(&wait, 1, 300) != 1) {
                 full_ = true;
-                return;
+                ::close(fd);
+                fds_.pop_back();
             }
-            fillers_.push_back(filler);
         }
     }
-
     ~StalledTcpEndpoint() {
-        for (const int filler : fillers_)
-            ::close(filler);
-        if (listener_ >= 0)
-            ::close(listener_);
+        for (const int fd : fds_)
+            ::close(fd);
     }
-
-    StalledTcpEndpoint(const StalledTcpEndpoint&) = delete;
-    StalledTcpEndpoint& operator=(const StalledTcpEndpoint&) = delete;
 
     // Listening, with a full queue.
     bool ready() const { return port_ != 0 && full_; }
     quint16 port() const { return port_; }
-
     // Takes one queued connection off the queue, making room for a pending connect.
     void acceptLate() {
         const int accepted = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
@@ -75,17 +62,8 @@ public:
     }
 
 private:
-    static sockaddr* asSockaddr(sockaddr_in& address) {
-        return reinterpret_cast<sockaddr*>(&address);
-    }
-
-    static constexpr int kMostFillers = 8;
-    // A connect on loopback is answered at once; one that is not answered in this
-    // time had its SYN dropped.
-    static constexpr int kLoopbackAnswerMs = 300;
-
-    int listener_ = -1;
+    int listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::vector<int> fds_{listener_};
     quint16 port_ = 0;
     bool full_ = false;
-    std::vector<int> fillers_;
 };

@@ -4,12 +4,9 @@
 
 #include "app/suite.h"
 #include "spectrum/point_answer.h"
-#include "spectrum/spectrum_analyzer.h"
-#include "spectrum/spectrum_data.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 
 using Analyzer = SpectrumAnalyzer;
 
@@ -39,34 +36,24 @@ TEST(SpectrumConversions, ReadingToVoltsToLevelToPosition) {
 }
 
 TEST(LevelAnswer, OnlyAWholeAnswerLeadingWith0x21IsALittleEndianReading) {
-    const struct {
-        QByteArray bytes;
-        std::optional<int> reading;
-    } cases[] = {
-        {QByteArray::fromHex("2102ff03"), 1023},
-        {QByteArray::fromHex("21993412"), 0x1234},
-        {QByteArray::fromHex("21020000"), 0},
-        {QByteArray::fromHex("21021000cc21"), 16},
-        {QByteArray(), std::nullopt},
-        {QByteArray::fromHex("210210"), std::nullopt},
-        {QByteArray::fromHex("0021021000"), std::nullopt},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(decodeLevelAnswer(c.bytes), c.reading) << c.bytes.toHex().constData();
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"2102ff03", 1023},          {"21993412", 0x1234}, {"21020000", 0},
+        {"21021000cc21", 16},        {"", std::nullopt},   {"210210", std::nullopt},
+        {"0021021000", std::nullopt}};
+    for (const auto& [hex, reading] : cases)
+        EXPECT_EQ(decodeLevelAnswer(QByteArray::fromHex(hex)), reading) << hex;
 }
 
 TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
-    EXPECT_EQ(SpectrumData::usablePointCount(1), 2);
-    EXPECT_EQ(SpectrumData::usablePointCount(2), 2);
-    EXPECT_EQ(SpectrumData::usablePointCount(50), 50);
     SpectrumData data;
     data.resize(3);
     data.SweepPoints[1].TraceY = 1234;
     data.resize(5);
-    EXPECT_EQ(data.PreviousSweepPoints.size(), 5u);
-    EXPECT_EQ(data.SweepPoints[1].TraceY, 1234);
-    data.resize(-3);
+    EXPECT_EQ(std::tuple(data.PreviousSweepPoints.size(), data.SweepPoints[1].TraceY),
+              std::tuple(5u, 1234));
+    data.resize(1);
     EXPECT_EQ(data.pointCount(), 2);
+    EXPECT_EQ(SpectrumData::usablePointCount(3), 3);
 }
 
 // The traces of samples on a suite whose spectrum window records 9000 x 6000 twips:
@@ -75,18 +62,17 @@ TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
 class SpectrumTraces : public ::testing::Test {
 protected:
     void SetUp() override {
-        suite = std::make_unique<Suite>(messages, status, surfaces);
-        suite->settings.SpecAnTop = 500;
-        suite->settings.SpecAnBottom = 500;
-        suite->settings.Amplitude = -40.0f;
-        suite->spectrumData.resize(4);
+        suite.settings.SpecAnTop = 500;
+        suite.settings.SpecAnBottom = 500;
+        suite.settings.Amplitude = -40.0f;
+        suite.spectrumData.resize(4);
     }
-    SweepPoint& point(int i) { return suite->spectrumData.SweepPoints[static_cast<size_t>(i)]; }
+    SweepPoint& point(int i) { return suite.spectrumData.SweepPoints[static_cast<size_t>(i)]; }
     // Samples at whole levels at point i; returns its traces: real-time y, end y and
     // level, then those of the peak and of the average.
     std::vector<double> samples(int i, std::initializer_list<int> levels) {
         for (int level : levels)
-            suite->spectrum.applySample(i, (level + 51) / -44.0);
+            suite.spectrum.applySample(i, (level + 51) / -44.0);
         const SweepPoint& p = point(i);
         return {double(p.TraceY),   double(p.TraceEndY),   p.TraceLevel,
                 double(p.PeakY),    double(p.PeakEndY),    p.PeakLevel,
@@ -96,18 +82,18 @@ protected:
     ScriptedMessages messages;
     RecordedStatus status;
     TestSurfaces surfaces;
-    std::unique_ptr<Suite> suite;
+    Suite suite{messages, status, surfaces};
 };
 
 TEST_F(SpectrumTraces, RealTimeFollowsPeakHoldsAndTheAverageMovesByThreeTenths) {
     // 2643 + 0.3 x (3357 - 2643) = 2857.2
     EXPECT_EQ(samples(0, {-70, -80}),
               (std::vector<double>{3357, 3357, -80, 2643, 2643, -70, 2857, 2857, -73}));
-    const SweepPoint& previous = suite->spectrumData.PreviousSweepPoints[0];
-    EXPECT_EQ(std::pair(previous.TraceY, previous.TraceEndY), std::pair(2643, 2643));
+    const SweepPoint& previous = suite.spectrumData.PreviousSweepPoints[0];
+    EXPECT_EQ(std::tuple(previous.TraceY, previous.TraceEndY), std::tuple(2643, 2643));
     EXPECT_EQ(samples(1, {-70, -65, -90}).at(5), -65);
     // Max hold keeps the strongest real-time sample.
-    suite->spectrumMarkers.MaxHold = true;
+    suite.spectrumMarkers.MaxHold = true;
     EXPECT_EQ(samples(2, {-60, -80})[0], 1929);
     const std::vector<double> held = samples(2, {-55});
     EXPECT_EQ(std::vector<double>(held.begin(), held.begin() + 6),
@@ -121,20 +107,20 @@ TEST_F(SpectrumTraces, RealTimeFollowsPeakHoldsAndTheAverageMovesByThreeTenths) 
 }
 
 TEST_F(SpectrumTraces, HiddenTracesKeepTheirLevelsWithoutPositions) {
-    suite->settings.PeakCheck = 0;
-    suite->settings.AverageCheck = 0;
+    suite.settings.PeakCheck = 0;
+    suite.settings.AverageCheck = 0;
     EXPECT_EQ(samples(0, {-70, -90}), (std::vector<double>{4071, 4071, -90, 0, 0, -90, 0, 0, -76}));
-    suite->settings.PeakCheck = 1;
+    suite.settings.PeakCheck = 1;
     EXPECT_EQ(samples(0, {-66, -90}).at(5), -66);
     // Without a window the levels are still kept.
     surfaces.spectrumOpen = false;
-    suite->spectrumMarkers.MaxHold = true;
+    suite.spectrumMarkers.MaxHold = true;
     EXPECT_EQ(samples(1, {-60, -80}).at(2), -60);
     EXPECT_NE(point(1).TraceY, 0);
 }
 
 TEST_F(SpectrumTraces, SweepFiguresCountUnmeasuredPointsAsGood) {
-    SpectrumMeterFigures figures = suite->spectrum.sweepFigures();
+    SpectrumMeterFigures figures = suite.spectrum.sweepFigures();
     EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
               std::tuple(1.0, 0.0, 0.0));
     // "Bad Stop Light 10" is -75: at or below it a point is good.
@@ -143,29 +129,26 @@ TEST_F(SpectrumTraces, SweepFiguresCountUnmeasuredPointsAsGood) {
     point(3).PeakLevel = -60;
     point(1).AverageLevel = -82;
     point(3).AverageLevel = -61;
-    figures = suite->spectrum.sweepFigures();
+    figures = suite.spectrum.sweepFigures();
     EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
               std::tuple(0.75, static_cast<double>(-215.0f / 3.0f), -71.5));
 }
 
 TEST_F(SpectrumTraces, ResetClearsPositionsAndAveragesButKeepsLevels) {
     samples(1, {-70, -72});
-    suite->spectrumData.SweepTimeText = QStringLiteral("Sweep Time (mS): 10");
-    suite->spectrumMarkers.FrequencyReadout = QStringLiteral("x");
-    suite->spectrumMarkers.AmplitudeReadout = QStringLiteral("y");
-    suite->spectrum.ResetSpectrum();
-    for (const auto* table :
-         {&suite->spectrumData.SweepPoints, &suite->spectrumData.PreviousSweepPoints}) {
-        const SweepPoint& p = (*table)[1];
+    suite.spectrumData.SweepTimeText = QStringLiteral("Sweep Time (mS): 10");
+    suite.spectrumMarkers.FrequencyReadout = QStringLiteral("x");
+    suite.spectrumMarkers.AmplitudeReadout = QStringLiteral("y");
+    suite.spectrum.ResetSpectrum();
+    for (const SweepPoint& p : {point(1), suite.spectrumData.PreviousSweepPoints[1]})
         EXPECT_EQ(std::tuple(p.TraceY, p.PeakY, p.AverageY, p.AverageLevel),
                   std::tuple(0, 0, 0, 0.0));
-    }
-    EXPECT_TRUE(suite->spectrumData.SweepTimeText.isEmpty());
-    EXPECT_TRUE(suite->spectrumMarkers.FrequencyReadout.isEmpty());
-    EXPECT_TRUE(suite->spectrumMarkers.AmplitudeReadout.isEmpty());
+    EXPECT_EQ(suite.spectrumData.SweepTimeText + suite.spectrumMarkers.FrequencyReadout +
+                  suite.spectrumMarkers.AmplitudeReadout,
+              "");
     // The levels stay; the next sample overwrites the held peak level (the window's
     // legend now leaves a plot 4500 high).
-    EXPECT_EQ(std::pair(point(1).TraceLevel, point(1).PeakLevel), std::pair(-72.0, -70.0));
+    EXPECT_EQ(std::tuple(point(1).TraceLevel, point(1).PeakLevel), std::tuple(-72.0, -70.0));
     EXPECT_EQ(samples(1, {-90}),
               (std::vector<double>{3714, 3714, -90, 3714, 3714, -90, 3714, 3714, -90}));
 }

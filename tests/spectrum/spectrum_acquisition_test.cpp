@@ -8,7 +8,6 @@
 #include "spectrum/spectrum_analyzer.h"
 #include "spectrum/spectrum_data.h"
 #include "spectrum/spectrum_markers.h"
-#include "support/cpu_time.h"
 #include "support/suite_fixture.h"
 
 #include <QElapsedTimer>
@@ -67,12 +66,10 @@ TEST_F(SpectrumAcquisitionTest, ASweepReadsTheCarrierWhereItIs) {
     EXPECT_TRUE(suite->link.ReceiveBuffer.isEmpty()); // every answer taken off
     EXPECT_EQ(measuredPoints(), 40);
     // The strongest point is the carrier's; away from its skirts only the noise.
-    for (int i : {0, 5, 10, 16, 20, 24, 30, 39}) {
-        EXPECT_LE(point(i).TraceLevel, i == 20 ? -58.0 : -88.0) << i;
-        EXPECT_GE(point(i).TraceLevel, i == 20 ? -62.0 : -104.0) << i;
-        EXPECT_LT(point(i == 20 ? 19 : i).TraceLevel, point(20).TraceLevel);
-        EXPECT_LT(point(i == 20 ? 21 : i).TraceLevel, point(20).TraceLevel);
-    }
+    EXPECT_NEAR(point(20).TraceLevel, -60.0, 2.0);
+    for (int i : {0, 5, 10, 16, 24, 30, 39})
+        EXPECT_NEAR(point(i).TraceLevel, -96.0, 8.0) << i;
+    EXPECT_LT(std::max(point(19).TraceLevel, point(21).TraceLevel), point(20).TraceLevel);
 }
 
 TEST_F(SpectrumAcquisitionTest, TheSecondSweepShowsTheSweepTimeAndTheMeterItsFigures) {
@@ -94,12 +91,10 @@ TEST_F(SpectrumAcquisitionTest, TheSecondSweepShowsTheSweepTimeAndTheMeterItsFig
     const SpectrumMeterFigures figures = suite->spectrum.sweepFigures();
     EXPECT_DOUBLE_EQ(figures.fraction, 1.0);
     EXPECT_LT(figures.peakMean, -90.0);
-    const auto texts = surfaces.meter.texts();
-    for (const QString& shown :
-         {QStringLiteral("Peak Avg: ") + formatOneDecimal(figures.peakMean) + " dBm",
-          QStringLiteral("Trailing Avg: ") + formatOneDecimal(figures.averageMean) + " dBm",
-          QStringLiteral("Percentage Good: ") + formatPercent(figures.fraction)})
-        EXPECT_NE(std::find(texts.begin(), texts.end(), shown), texts.end()) << shown.toStdString();
+    for (const QString& shown : {"Peak Avg: " + formatOneDecimal(figures.peakMean) + " dBm",
+                                 "Trailing Avg: " + formatOneDecimal(figures.averageMean) + " dBm",
+                                 "Percentage Good: " + formatPercent(figures.fraction)})
+        EXPECT_NE(surfaces.meter.findText(shown), nullptr) << shown.toStdString();
 }
 
 TEST_F(SpectrumAcquisitionTest, ASilentRadioShowsTheFailureAndIsReadOnceItAnswers) {
@@ -159,35 +154,14 @@ TEST_F(SpectrumAcquisitionTest, AGarbledLevelAnswerNeverBecomesAReading) {
     EXPECT_EQ(sent.count(QByteArrayLiteral("\xB1\x2D")), 1);
 }
 
-TEST_F(SpectrumAcquisitionTest, StopEndsTheSweepAtTheNextCheck) {
-    startRadio({QStringLiteral("--baud"), QStringLiteral("57600")});
-    ASSERT_FALSE(HasFatalFailure());
-    stopAfter(50); // about half a sweep at 57600 baud
-    QElapsedTimer clock;
-    clock.start();
-    suite->spectrum.SweepSpectrum(0);
-    EXPECT_LT(clock.elapsed(), 500);
-    EXPECT_GT(measuredPoints(), 0);
-    EXPECT_LT(measuredPoints(), 50);
-    EXPECT_EQ(suite->spectrumData.SweepTime, 0); // no sweep was completed
-    // Nothing more is sent once the sweep has returned.
-    runEventsFor(50);
-    emulator.takeReceived();
-    runEventsFor(50);
-    EXPECT_TRUE(emulator.takeReceived().isEmpty());
-}
-
-TEST_F(SpectrumAcquisitionTest, ViewModeRepaintsWithoutTouchingTheRadioOrSpinning) {
+TEST_F(SpectrumAcquisitionTest, ViewModeRepaintsWithoutTouchingTheRadio) {
     startRadio({}, 10);
     ASSERT_FALSE(HasFatalFailure());
     suite->spectrumMarkers.ViewMode = true;
     QElapsedTimer clock;
     clock.start();
-    const double cpuBefore = cpuSeconds();
     suite->spectrum.SweepSpectrum(5);
-    const double cpu = cpuSeconds() - cpuBefore;
     EXPECT_TRUE(emulator.takeReceived().isEmpty());
     EXPECT_EQ(measuredPoints(), 0);
     EXPECT_GE(clock.elapsed(), 4 * SpectrumAnalyzer::kViewRepaintIntervalMs - 20);
-    EXPECT_LT(cpu, 0.5 * static_cast<double>(clock.elapsed()) / 1000.0);
 }

@@ -1,14 +1,8 @@
 // What the spectrum window draws, as a recording surface keeps it: the plot, the
 // grid and its labels, the key help under it, and the three traces.
 
-#include "spectrum/spectrum_display.h"
-
-#include "core/settings.h"
-#include "core/stop_flags.h"
-#include "link/link_status_display.h"
-#include "spectrum/spectrum_data.h"
+#include "spectrum/spectrum_context.h"
 #include "spectrum/spectrum_geometry.h"
-#include "spectrum/spectrum_markers.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +11,27 @@ namespace {
 
 using Op = RecordingSurface::Op;
 
-constexpr Colour kPlotBack = 0x010101;
-constexpr Colour kGrid = 0x804000;
-constexpr Colour kLabel = 0x000002;
-constexpr Colour kGraph = 0x00FF00;
+constexpr Colour kPlotBack = 0x010101, kGrid = 0x804000, kLabel = 0x000002, kGraph = 0x00FF00;
 constexpr Colour kMarker1 = 0x0000F1;
 
-// One drawn line as "x1 y1 x2 y2".
 QString where(const Op& op) {
     return QStringLiteral("%1 %2 %3 %4").arg(op.x1).arg(op.y1).arg(op.x2).arg(op.y2);
 }
 
-// Where a text was printed, as "x y".
-QString at(const RecordingSurface& surface, const char* text) {
-    const Op* op = surface.findText(QString::fromLatin1(text));
-    return op ? QStringLiteral("%1 %2").arg(op->x1).arg(op->y1) : QString();
+// The lines drawn, as runs of one colour: "colour*count ...".
+QString lineColours(const RecordingSurface& surface) {
+    QStringList runs;
+    Colour last = 0xFFFFFFFF;
+    int count = 0;
+    for (const Op& op : surface.opsOf(Op::Kind::Line)) {
+        if (op.colour != last && count)
+            runs << QStringLiteral("%1*%2").arg(last, 0, 16).arg(count);
+        count = op.colour == last ? count + 1 : 1;
+        last = op.colour;
+    }
+    if (count)
+        runs << QStringLiteral("%1*%2").arg(last, 0, 16).arg(count);
+    return runs.join(' ');
 }
 
 // The default window: 9000 x 6000 twips, margins 500, 50 points measured with the
@@ -55,6 +55,10 @@ protected:
             p.AverageY = p.AverageEndY = 2500 + static_cast<std::int32_t>(i);
         }
     }
+    QString at(const char* text) const {
+        const Op* op = surface.findText(QString::fromLatin1(text));
+        return op ? QStringLiteral("%1 %2").arg(op->x1).arg(op->y1) : QString();
+    }
 
     Settings settings;
     StopFlags flags;
@@ -68,9 +72,34 @@ protected:
 
 } // namespace
 
-TEST_F(SpectrumDisplayTest, KeyHelpTakesAsManyWholeColumnsAsThePlotWidthHolds) {
-    // Columns of 2100 twips. The plot (here its lower edge), a row of frequency
-    // labels, the separator across the window, then the texts.
+TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotLabelsTheGridAndFitsTheKeyHelp) {
+    display.PaintSpectrumWindow(true);
+    const auto& ops = surface.ops();
+    ASSERT_GE(ops.size(), 2u);
+    EXPECT_EQ(std::tuple(ops[0].kind, ops[0].colour), std::tuple(Op::Kind::Clear, 0xF0F0F0u));
+    EXPECT_EQ(ops[1].colour, kPlotBack);
+    EXPECT_EQ(where(ops[1]), "500 500 8500 5000");
+    // The grid lines reach 100 twips beyond the plot as ticks.
+    const auto grid = surface.linesIn(kGrid);
+    ASSERT_EQ(grid.size(), 22u);
+    EXPECT_EQ(where(grid[2]) + ", " + where(grid[3]), "1300 500 1300 5100, 400 950 8500 950");
+    // 904.6 centred under the second vertical line, 100 below the plot; -47 right-
+    // aligned 20 before the tick of the second horizontal line, centred on it.
+    const Op* label = surface.findText(QStringLiteral("904.6"));
+    const Op* amplitude = surface.findText(QStringLiteral("-47"));
+    ASSERT_TRUE(label && amplitude);
+    EXPECT_EQ(QPointF(label->x1 + surface.textWidth(label->text) / 2, label->y1),
+              QPointF(1300, 5100));
+    EXPECT_EQ(QPointF(amplitude->x1 + surface.textWidth(amplitude->text),
+                      amplitude->y1 + surface.textHeight(amplitude->text) / 2),
+              QPointF(380, 950));
+    EXPECT_EQ(std::tuple(label->colour, label->fontName, label->fontPoints),
+              std::tuple(kLabel, QStringLiteral("MS Sans Serif"), 8));
+    surface.reset();
+    display.PaintSpectrumWindow(false);
+    EXPECT_TRUE(surface.opsOf(Op::Kind::Clear).empty());
+    // Columns of 2100 twips. The plot's lower edge, a row of frequency labels, the
+    // separator across the window, then the texts.
     const struct {
         double width;
         const char *plot, *separator, *f1, *rightArrow;
@@ -88,57 +117,21 @@ TEST_F(SpectrumDisplayTest, KeyHelpTakesAsManyWholeColumnsAsThePlotWidthHolds) {
         display.PaintSpectrumWindow(true);
         EXPECT_EQ(QString::number(surface.opsOf(Op::Kind::FillRect).at(0).y2), c.plot);
         EXPECT_EQ(where(surface.linesIn(kLabel).at(0)), c.separator);
-        EXPECT_EQ(at(surface, "F1: Peak Search"), c.f1);
-        EXPECT_EQ(at(surface, "Right Arrow: Marker Right"), c.rightArrow);
+        EXPECT_EQ(at("F1: Peak Search"), c.f1);
+        EXPECT_EQ(at("Right Arrow: Marker Right"), c.rightArrow);
     }
-}
-
-TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotAndLabelsTheGrid) {
-    display.PaintSpectrumWindow(true);
-    const auto& ops = surface.ops();
-    ASSERT_GE(ops.size(), 2u);
-    EXPECT_EQ(ops[0].kind, Op::Kind::Clear);
-    EXPECT_EQ(ops[0].colour, 0xF0F0F0u);
-    EXPECT_EQ(ops[1].colour, kPlotBack);
-    EXPECT_EQ(where(ops[1]), "500 500 8500 5000");
-    // The grid lines reach 100 twips beyond the plot as ticks.
-    const auto grid = surface.linesIn(kGrid);
-    ASSERT_EQ(grid.size(), 22u);
-    EXPECT_EQ(where(grid[2]), "1300 500 1300 5100");
-    EXPECT_EQ(where(grid[3]), "400 950 8500 950");
-    // 904.6 centred under the second vertical line, 100 below the plot; -47 right-
-    // aligned 20 before the tick of the second horizontal line, centred on it.
-    const Op* label = surface.findText(QStringLiteral("904.6"));
-    const Op* amplitude = surface.findText(QStringLiteral("-47"));
-    ASSERT_TRUE(label && amplitude);
-    EXPECT_EQ(QPointF(label->x1 + surface.textWidth(label->text) / 2, label->y1),
-              QPointF(1300, 5100));
-    EXPECT_EQ(QPointF(amplitude->x1 + surface.textWidth(amplitude->text),
-                      amplitude->y1 + surface.textHeight(amplitude->text) / 2),
-              QPointF(380, 950));
-    EXPECT_EQ(std::tuple(label->colour, label->fontName, label->fontPoints),
-              std::tuple(kLabel, QStringLiteral("MS Sans Serif"), 8));
-
-    surface.reset();
-    display.PaintSpectrumWindow(false);
-    EXPECT_TRUE(surface.opsOf(Op::Kind::Clear).empty());
-}
-
-TEST_F(SpectrumDisplayTest, ScaleLabelsDivideSpanAndSeventyDecibelsIntoTheGrid) {
+    // The scale labels divide the span and seventy decibels into the grid.
     const struct {
         float span;
         int grid;
         const char* labels; // frequency and amplitude of each line, in order
-    } cases[] = {
+    } scales[] = {
         {26, 10,
          "902 -40 904.6 -47 907.2 -54 909.8 -61 912.4 -68 915 -75 917.6 -82 920.2 -89 "
          "922.8 -96 925.4 -103 928 -110"},
-        {20, 10,
-         "905 -40 907 -47 909 -54 911 -61 913 -68 915 -75 917 -82 919 -89 921 -96 923 "
-         "-103 925 -110"},
-        {26, 3, "902 -40 910.7 -63.3 919.3 -86.7 928 -110"},
+        {20, 3, "905 -40 911.7 -63.3 918.3 -86.7 925 -110"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : scales) {
         settings.Span = c.span;
         settings.NumberOfGradiants = c.grid;
         surface.reset();
@@ -148,11 +141,13 @@ TEST_F(SpectrumDisplayTest, ScaleLabelsDivideSpanAndSeventyDecibelsIntoTheGrid) 
         EXPECT_EQ(QStringList(texts.begin(), texts.begin() + 2 * (c.grid + 1)).join(' '), c.labels);
     }
     // Tenths, halves to even as written in decimal.
-    EXPECT_EQ(QStringList({oneDecimalText(0.25), oneDecimalText(0.35), oneDecimalText(902.25),
-                           oneDecimalText(-0.04), oneDecimalText(5.0980392)}),
-              QStringList({"0.2", "0.4", "902.2", "0", "5.1"}));
+    EXPECT_EQ(oneDecimalText(0.25) + oneDecimalText(0.35) + oneDecimalText(902.25) + " " +
+                  oneDecimalText(-0.04),
+              "0.20.4902.2 0");
 }
 
+// Old average, peak and real-time erased in the plot's colour, the grid again, then
+// average (white), peak (cyan) and real-time: 50 segments each, from edge to edge.
 TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
     for (SweepPoint& old : data.PreviousSweepPoints) {
         old.TraceY = old.TraceEndY = 4000;
@@ -160,89 +155,75 @@ TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
         old.AverageY = old.AverageEndY = 3700;
     }
     display.PaintSpectrumTraces();
-    // Old average, peak and real-time in the plot's colour, the grid again, then
-    // average (white), peak (cyan) and real-time: 50 segments each, from edge to edge.
+    EXPECT_EQ(lineColours(surface), "10101*150 804000*22 ffffff*50 ffff00*50 ff00*50");
     const auto lines = surface.opsOf(Op::Kind::Line);
-    ASSERT_EQ(lines.size(), 3u * 50 + 22 + 3u * 50);
-    const struct {
-        std::size_t first;
-        Colour colour;
-        const char* firstSegment;
-    } traces[] = {{0, kPlotBack, "500 3700 740 3700"},   {50, kPlotBack, "500 3500 740 3500"},
-                  {100, kPlotBack, "500 4000 740 4000"}, {172, 0xFFFFFF, "500 2500 740 2501"},
-                  {222, 0xFFFF00, "500 2000 740 2001"},  {272, kGraph, "500 3000 740 3001"}};
-    for (const auto& t : traces) {
-        for (std::size_t i = t.first; i < t.first + 50; ++i)
-            EXPECT_EQ(lines[i].colour, t.colour) << i;
-        EXPECT_EQ(where(lines[t.first]), t.firstSegment);
-        EXPECT_EQ(lines[t.first + 49].x2, 8500);
-    }
-    EXPECT_EQ(lines[150].colour, kGrid);
+    ASSERT_EQ(lines.size(), 322u);
+    EXPECT_EQ(where(lines[0]) + ", " + where(lines[50]) + ", " + where(lines[100]),
+              "500 3700 740 3700, 500 3500 740 3500, 500 4000 740 4000");
+    EXPECT_EQ(
+        (where(lines[222]) + ", " + where(lines[272]) + ", " + where(lines[321])).toStdString(),
+        "500 2000 740 2001, 500 3000 740 3001, 8260 3048 8500 3049");
     // Peak and average are remembered as drawn; the acquisition keeps the real-time.
     const SweepPoint& old = data.PreviousSweepPoints[7];
     EXPECT_EQ(
         std::vector<int>({old.PeakY, old.PeakEndY, old.AverageY, old.AverageEndY, old.TraceY}),
         std::vector<int>({2007, 2007, 2507, 2507, 4000}));
-
     // Released toggles: only the real-time trace is still erased, nothing is drawn.
     settings.PeakCheck = settings.AverageCheck = settings.RealTimeCheck = 0;
     surface.reset();
     display.PaintSpectrumTraces();
-    EXPECT_EQ(surface.linesIn(kPlotBack).size(), 50u);
-    EXPECT_EQ(surface.opsOf(Op::Kind::Line).size(), 50u + 22);
+    EXPECT_EQ(lineColours(surface), "10101*50 804000*22");
 }
 
 TEST_F(SpectrumDisplayTest, OnlyRunsOfMeasuredPointsAreDrawn) {
     // Points at 100, 300, ... 900 in a plot from 0 to 1000; y 0 is "not measured".
-    const auto segments = [](const std::vector<std::int32_t>& y) {
-        std::vector<std::int32_t> endY = y;
+    const std::pair<std::vector<std::int32_t>, const char*> cases[] = {
+        {{10, 20, 30, 40, 50},
+         "0 10 300 21, 0 10 300 21, 300 20 500 31, 500 30 700 41, 700 40 1000 51"},
+        {{0, 20, 0, 0, 0}, ""},
+        {{10, 0, 30, 0, 50}, ""},
+        {{0, 0, 30, 40, 0}, "500 30 700 41, 500 30 700 41"},
+        {{0, 0, 0, 40, 50}, "700 40 900 51, 700 40 1000 51"},
+        {{10, 20, 0, 0, 0}, "0 10 300 21, 0 10 300 21"},
+        {{10}, ""},
+    };
+    for (const auto& [y, expected] : cases) {
+        std::vector<std::int32_t> endY = y, x{100, 300, 500, 700, 900};
         for (auto& v : endY)
             v += v ? 1 : 0; // a segment arrives at its end point's end y
         QStringList lines;
-        for (const Segment& s : traceSegments({100, 300, 500, 700, 900}, 0, 1000, y, endY))
+        for (const Segment& s : traceSegments(x, 0, 1000, y, endY))
             lines << QStringLiteral("%1 %2 %3 %4").arg(s.x1).arg(s.y1).arg(s.x2).arg(s.y2);
-        return lines.join(QStringLiteral(", "));
-    };
-    EXPECT_EQ(segments({10, 20, 30, 40, 50}), "0 10 300 21, 0 10 300 21, 300 20 500 31, "
-                                              "500 30 700 41, 700 40 1000 51");
-    EXPECT_EQ(segments({0, 20, 0, 0, 0}) + segments({10, 0, 30, 0, 50}), "");
-    EXPECT_EQ(segments({0, 0, 30, 40, 0}), "500 30 700 41, 500 30 700 41");
-    EXPECT_EQ(segments({0, 0, 0, 40, 50}), "700 40 900 51, 700 40 1000 51");
-    EXPECT_EQ(segments({10, 20, 0, 0, 0}), "0 10 300 21, 0 10 300 21");
-    EXPECT_TRUE(traceSegments({100}, 0, 200, {10}, {10}).empty());
+        EXPECT_EQ(lines.join(QStringLiteral(", ")), expected);
+    }
 }
 
 TEST_F(SpectrumDisplayTest, TracesTextsAndMarkersOnlyWhileASweepRuns) {
     markers.FrequencyReadout = QStringLiteral("Frequency (MHz): 1");
+    settings.MessageColor = kGraph;
     display.PaintSpectrumWindow(true);
     EXPECT_TRUE(surface.linesIn(kGraph).empty());
     EXPECT_EQ(surface.findText(markers.FrequencyReadout), nullptr);
-
     flags.SpectrumStopped = false;
     surface.reset();
     display.PaintSpectrumWindow(true);
     // Traces, then the readouts, then the markers on top.
     const auto& ops = surface.ops();
-    std::size_t lastTrace = 0, readout = 0, firstMarker = 0;
-    for (std::size_t i = 0; i < ops.size(); ++i) {
-        if (ops[i].kind == Op::Kind::Line && ops[i].colour == kGraph)
-            lastTrace = i;
-        if (ops[i].text == QStringLiteral("Frequency (MHz): 1"))
-            readout = i;
-        if (ops[i].kind == Op::Kind::Line && ops[i].colour == kMarker1 && firstMarker == 0)
-            firstMarker = i;
-    }
-    EXPECT_NE(lastTrace, 0u);
-    EXPECT_LT(lastTrace, readout);
-    EXPECT_LT(readout, firstMarker);
-
+    const auto first = [&](Colour colour, Op::Kind kind) {
+        return std::find_if(ops.begin(), ops.end(),
+                            [&](const Op& op) { return op.colour == colour && op.kind == kind; }) -
+               ops.begin();
+    };
+    const auto readout = first(kGraph, Op::Kind::Text); // the message colour
+    EXPECT_EQ(std::count_if(ops.begin(), ops.begin() + readout,
+                            [](const Op& op) { return op.colour == kGraph; }),
+              50);
+    EXPECT_LT(readout, first(kMarker1, Op::Kind::Line));
     // Erasing one trace draws its shown segments in the plot's colour.
     surface.reset();
     display.EraseTrace(SpectrumDisplay::Trace::Peak);
-    EXPECT_EQ(surface.ops().size(), 50u);
-    EXPECT_EQ(surface.linesIn(kPlotBack).size(), 50u);
+    EXPECT_EQ(lineColours(surface), "10101*50");
     EXPECT_EQ(where(surface.ops()[2]), "740 2001 900 2002");
-
     // A closed window is not painted, but what is on the screen is still remembered.
     surfaces.spectrumOpen = false;
     surface.reset();

@@ -1,13 +1,7 @@
 // The markers of a running spectrum sweep: the searches, the keys that steer them,
 // the diamonds on the trace and the readouts printed in the plot's corner.
 
-#include "spectrum/spectrum_markers.h"
-
-#include "core/settings.h"
-#include "core/stop_flags.h"
-#include "link/link_status_display.h"
-#include "spectrum/spectrum_data.h"
-#include "spectrum/spectrum_display.h"
+#include "spectrum/spectrum_context.h"
 #include "support/fakes.h"
 #include "support/readouts_on_screen.h"
 
@@ -17,14 +11,13 @@
 namespace {
 
 using Op = RecordingSurface::Op;
+using M = SpectrumMarkers;
 
-constexpr Colour kPlotBack = 0x010101;
-constexpr Colour kMarker1 = 0x0000F1;
-constexpr Colour kMarker2 = 0x0000F2;
+constexpr Colour kPlotBack = 0x010101, kMarker1 = 0x0000F1, kMarker2 = 0x0000F2;
 constexpr Colour kMessage = 0x00AA00;
 
-// 50 points on the default 9000-wide window, point i centred at 580 + 160 i, every
-// one measured at -90 dB (y grows as the level falls).
+// 50 points on the default 9000-wide window, point i centred at 580 + 160 i (at
+// 902 + (i + 1) x 26 / 51 MHz), every one measured at -90 dB.
 class SpectrumMarkersTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -68,40 +61,22 @@ protected:
 
 } // namespace
 
-TEST_F(SpectrumMarkersTest, F1TakesTheStrongestPointTheFirstOfEqualOnesOrAnUnmeasuredOne) {
-    setLevel(12, -60);
-    setLevel(7, -60);
-    setLevel(30, -61);
-    markers.KeyDown(SpectrumMarkers::F1);
-    EXPECT_EQ(markers.MarkerIndex, (std::array<std::int16_t, 2>{7, 0}));
-    markers.DeltaMode = true; // the second marker moves
-    setLevel(20, -50);
-    markers.KeyDown(SpectrumMarkers::F1);
-    EXPECT_EQ(markers.MarkerIndex, (std::array<std::int16_t, 2>{7, 20}));
-    data.SweepPoints[40].TraceY = 0; // not measured yet
-    markers.KeyDown(SpectrumMarkers::F1);
-    EXPECT_EQ(markers.MarkerIndex[1], 40);
-}
-
 TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibels) {
     const struct {
         std::vector<std::tuple<int, int, double>> levels; // from, to, dB over -90
-        int start;
-        int key;
-        int found;
+        int start, key, found;
     } cases[] = {
-        {{{20, 20, -80}}, 10, SpectrumMarkers::F5, 20},
-        {{{20, 20, -80}}, 30, SpectrumMarkers::F4, 20},
-        {{{20, 20, -80}}, 25, SpectrumMarkers::F5, 25},             // nothing further right
-        {{{5, 5, -70}, {20, 20, -80}}, 5, SpectrumMarkers::F5, 20}, // from the dip after a fall
-        {{{19, 19, -84}, {20, 20, -78}, {21, 21, -82}}, 10, SpectrumMarkers::F5, 20},
-        {{{20, 20, -85}}, 10, SpectrumMarkers::F5, 10},                // a rise of just 5
-        {{{20, 20, -84}, {21, 49, -89}}, 10, SpectrumMarkers::F5, 10}, // a fall of just 5
-        {{{20, 20, -84}, {21, 49, -89}}, 40, SpectrumMarkers::F4, 40}, // a rise of just 5
-        {{{20, 20, -84}, {21, 29, -89}, {30, 49, -91}}, 40, SpectrumMarkers::F4, 20},
-        {{{20, 20, -84.5}}, 10, SpectrumMarkers::F5, 20}, // rounds to -84
-        {{{20, 20, -85.4}}, 10, SpectrumMarkers::F5, 10}, // rounds to -85
-        {{}, 17, SpectrumMarkers::F4, 17},
+        {{{20, 20, -80}}, 10, M::F5, 20},
+        {{{20, 20, -80}}, 30, M::F4, 20},
+        {{{20, 20, -80}}, 25, M::F5, 25},             // nothing further right
+        {{{5, 5, -70}, {20, 20, -80}}, 5, M::F5, 20}, // from the dip after a fall
+        {{{19, 19, -84}, {20, 20, -78}, {21, 21, -82}}, 10, M::F5, 20},
+        {{{20, 20, -85}}, 10, M::F5, 10},                // a rise of just 5
+        {{{20, 20, -84}, {21, 49, -89}}, 10, M::F5, 10}, // a fall of just 5
+        {{{20, 20, -84}, {21, 49, -89}}, 40, M::F4, 40}, // a rise of just 5
+        {{{20, 20, -84}, {21, 29, -89}, {30, 49, -91}}, 40, M::F4, 20},
+        {{{20, 20, -84.5}}, 10, M::F5, 20}, // rounds to -84
+        {{{20, 20, -85.4}}, 10, M::F5, 10}, // rounds to -85
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -112,15 +87,68 @@ TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibe
         markers.KeyDown(c.key);
         EXPECT_EQ(markers.MarkerIndex[0], c.found);
     }
-    // Both keys print the readouts of the new place at once.
-    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -90");
+    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -90"); // printed at once
 }
 
-TEST_F(SpectrumMarkersTest, DiamondsStandOnTheTraceAndTheReadoutsDescribeThem) {
-    setLevel(0, -73);
+// Each key moves the active marker (never beyond the plot with its diamond) and
+// prints the readouts of its new place; in delta mode the second marker moves.
+TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
+    setLevel(10, -80);
+    setLevel(20, -70.4);
+    setLevel(30, -70.4); // F1 takes the first of equal ones
+    const struct {
+        int start, key, neighbourX; // 0: where ComputeCellGeometry puts it
+        const char *frequency, *amplitude;
+    } cases[] = {
+        {5, M::Right, 0, "Frequency (MHz): 905.6", "Amplitude (dB): -90"},
+        {5, M::Left, 0, "Frequency (MHz): 904.5", "Amplitude (dB): -90"},
+        {0, M::Left, 0, "Frequency (MHz): 902.5", "Amplitude (dB): -90"},
+        {49, M::Right, 0, "Frequency (MHz): 927.5", "Amplitude (dB): -90"},
+        {1, M::Left, 550, "Frequency (MHz): 903", "Amplitude (dB): -90"},
+        {1, M::Left, 551, "Frequency (MHz): 902.5", "Amplitude (dB): -90"},
+        {48, M::Right, 8450, "Frequency (MHz): 927", "Amplitude (dB): -90"},
+        {48, M::Right, 8449, "Frequency (MHz): 927.5", "Amplitude (dB): -90"},
+        {9, M::Right, 0, "Frequency (MHz): 907.6", "Amplitude (dB): -80"},
+        {2, M::F1, 0, "Frequency (MHz): 912.7", "Amplitude (dB): -70.4"},
+        {10, M::F3, 0, "Frequency (MHz): 912.7", "Amplitude (dB): -70.4"}, // not yet shown
+        {-1, M::F5, 0, "Frequency Delta (MHz): 5.1", "Amplitude Delta (dB): 9.6"},
+        {-1, M::Right, 0, "Frequency Delta (MHz): 5.6", "Amplitude Delta (dB): -10"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        display.ComputeCellGeometry();
+        const int neighbour = c.start + (c.key == M::Right ? 1 : -1);
+        if (c.neighbourX != 0)
+            data.SweepPoints[static_cast<std::size_t>(neighbour)].CenterX = c.neighbourX;
+        if (c.start >= 0)
+            markers.MarkerIndex[0] = static_cast<std::int16_t>(c.start);
+        surface.reset();
+        markers.KeyDown(c.key);
+        EXPECT_EQ(markers.FrequencyReadout, c.frequency);
+        EXPECT_EQ(markers.AmplitudeReadout, c.amplitude);
+        if (c.key != M::F3) {
+            EXPECT_EQ(readoutsOnScreen(surface, settings)[settings.SpecAnTop + 450],
+                      QStringList{c.amplitude});
+            EXPECT_EQ(surface.linesIn(kMarker1).size(), 4u); // drawn again even in place
+        }
+    }
+    EXPECT_EQ(diamondsIn(kMarker2), std::vector<double>{580 + 160 * 21});
+    // F3 again leaves one marker where the second was and erases both diamonds.
+    surface.reset();
+    markers.KeyDown(M::F3);
+    EXPECT_EQ(std::tuple(markers.DeltaMode, int(markers.MarkerIndex[0])), std::tuple(false, 21));
+    EXPECT_EQ(diamondsIn(kPlotBack), (std::vector<double>{580 + 160 * 10, 580 + 160 * 21}));
+    EXPECT_TRUE(diamondsIn(kMarker1).empty());
+    // With the window closed its width is unknown: no step, but the readouts are kept.
+    surfaces.spectrumOpen = false;
+    surface.reset();
+    markers.KeyDown(M::Right);
+    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 913.2");
+    EXPECT_TRUE(surface.ops().empty());
+}
+
+TEST_F(SpectrumMarkersTest, DiamondsStandOnTheTraceAndAreErasedWhereTheyWere) {
     markers.PaintMarkers();
-    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 902.5");
-    EXPECT_EQ(markers.AmplitudeReadout, "Amplitude (dB): -73");
     const double y = data.SweepPoints[0].TraceY;
     const auto drawn = surface.linesIn(kMarker1);
     ASSERT_EQ(drawn.size(), 4u);
@@ -128,39 +156,16 @@ TEST_F(SpectrumMarkersTest, DiamondsStandOnTheTraceAndTheReadoutsDescribeThem) {
               QLineF(580, y - 200, 530, y - 100));
     EXPECT_EQ(QLineF(drawn[2].x1, drawn[2].y1, drawn[2].x2, drawn[2].y2),
               QLineF(630, y - 100, 580, y));
-    // The first diamond erased is the one at (0, 0).
-    EXPECT_EQ(surface.linesIn(kPlotBack).at(0).y1, -200);
-
-    // The next paint erases it there first.
-    surface.reset();
-    markers.MarkerIndex[0] = 1;
-    markers.PaintMarkers();
-    EXPECT_EQ(diamondsIn(kPlotBack), std::vector<double>{580});
-    EXPECT_EQ(diamondsIn(kMarker1), std::vector<double>{740});
-    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 903");
-
-    setLevel(10, -80);
-    setLevel(20, -70.4);
-    markers.MarkerIndex = {10, 20};
-    markers.DeltaMode = true;
-    surface.reset();
-    markers.PaintMarkers();
-    EXPECT_EQ(markers.FrequencyReadout, "Frequency Delta (MHz): 5.1");
-    EXPECT_EQ(markers.AmplitudeReadout, "Amplitude Delta (dB): 9.6");
-    EXPECT_EQ(diamondsIn(kMarker1), std::vector<double>{580 + 160 * 10});
-    EXPECT_EQ(diamondsIn(kMarker2), std::vector<double>{580 + 160 * 20});
-
-    // With the real-time trace released the diamonds are erased, not drawn, and the
-    // readouts still follow.
+    EXPECT_EQ(surface.linesIn(kPlotBack).at(0).y1, -200); // the first erased is at (0, 0)
+    // With the real-time trace released they are erased, not drawn; readouts follow.
     settings.RealTimeCheck = 0;
-    markers.DeltaMode = false;
     surface.reset();
     markers.MarkerIndex[0] = 4;
     markers.PaintMarkers();
-    EXPECT_EQ(diamondsIn(kPlotBack), std::vector<double>{580 + 160 * 10});
+    markers.PaintMarkers();
+    EXPECT_EQ(diamondsIn(kPlotBack), (std::vector<double>{580, 580 + 160 * 4}));
     EXPECT_TRUE(diamondsIn(kMarker1).empty());
-    EXPECT_EQ(markers.AmplitudeReadout, "Amplitude (dB): -90");
-    EXPECT_EQ(markers.MarkerX[0], 580 + 160 * 4);
+    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 904.5");
 }
 
 TEST_F(SpectrumMarkersTest, TextsEraseThenPrintInTheTopLeftCorner) {
@@ -178,8 +183,8 @@ TEST_F(SpectrumMarkersTest, TextsEraseThenPrintInTheTopLeftCorner) {
                        .arg(op.y1)
                        .arg(op.colour == kMessage    ? "+"
                             : op.colour == kPlotBack ? "-"
-                                                     : "?")
-                       .arg(op.text);
+                                                     : "?",
+                            op.text);
     EXPECT_EQ(printed,
               QStringList({"550 550 - Sweep Time (mS): 10", "550 550 + Sweep Time (mS): 12",
                            "550 750 - Frequency (MHz): 902.5", "550 750 + Frequency (MHz): 903",
@@ -198,36 +203,19 @@ TEST_F(SpectrumMarkersTest, KeysBetweenSweepsLeaveOneReadoutPerLine) {
     setLevel(30, -55);
     sweep();
     sweep();
-    const std::pair<int, const char*> keys[] = {
-        {SpectrumMarkers::Right, "Right"}, {SpectrumMarkers::F5, "F5"},
-        {SpectrumMarkers::Right, "Right"}, {SpectrumMarkers::F4, "F4"},
-        {SpectrumMarkers::F3, "F3"},       {SpectrumMarkers::F5, "F5"},
-        {SpectrumMarkers::Left, "Left"},   {SpectrumMarkers::F3, "F3"},
-        {SpectrumMarkers::F1, "F1"},       {SpectrumMarkers::Left, "Left"},
-    };
-    for (const auto& [key, name] : keys) {
+    for (int key :
+         {M::Right, M::F5, M::Right, M::F4, M::F3, M::F5, M::Left, M::F3, M::F1, M::Left}) {
         markers.KeyDown(key);
         for (const auto& [y, texts] : readoutsOnScreen(surface, settings))
             EXPECT_LE(texts.size(), 1)
-                << name << " at y " << y << ": " << texts.join(QStringLiteral(" | ")).toStdString();
+                << key << " at y " << y << ": " << qPrintable(texts.join('|'));
         sweep();
     }
-    // The last print shows the readouts of the markers where they are now.
     markers.PaintMarkers();
     markers.PaintSpectrumTexts();
     const auto lines = readoutsOnScreen(surface, settings);
     EXPECT_EQ(lines.at(settings.SpecAnTop + 250), QStringList{markers.FrequencyReadout});
     EXPECT_EQ(lines.at(settings.SpecAnTop + 450), QStringList{markers.AmplitudeReadout});
-}
-
-// A key that moves a marker prints the readouts of its new place at once.
-TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
-    markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -90");
-    EXPECT_NE(surface.findText("Frequency (MHz): 903"), nullptr);
-    setLevel(20, -50);
-    markers.KeyDown(SpectrumMarkers::F1);
-    EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -50");
 }
 
 TEST_F(SpectrumMarkersTest, TheKeysSteerOnlyARunningSweep) {
@@ -238,66 +226,10 @@ TEST_F(SpectrumMarkersTest, TheKeysSteerOnlyARunningSweep) {
         std::tuple(markers.MarkerIndex[0], markers.MaxHold, markers.DeltaMode, markers.ViewMode),
         std::tuple(0, false, false, false));
     EXPECT_TRUE(surface.ops().empty());
-
     flags.SpectrumStopped = false;
-    markers.KeyDown(SpectrumMarkers::F2);
-    markers.KeyDown(SpectrumMarkers::F6);
-    markers.KeyDown(0x41); // 'A': nothing
+    for (int key : {+M::F2, +M::F6, 0x41, +M::F6, +M::F6, +M::F7}) // F7: the whole window again
+        markers.KeyDown(key);
     EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(true, true));
-    EXPECT_TRUE(surface.ops().empty());
-    markers.KeyDown(SpectrumMarkers::F2);
-    markers.KeyDown(SpectrumMarkers::F6);
-    EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(false, false));
-    markers.KeyDown(SpectrumMarkers::F7); // the whole window again
     ASSERT_FALSE(surface.ops().empty());
     EXPECT_EQ(surface.ops()[0].kind, Op::Kind::Clear);
-}
-
-TEST_F(SpectrumMarkersTest, ArrowsStepTheActiveMarkerKeepingItsDiamondInsideThePlot) {
-    const struct {
-        int start, key, neighbourX, found;
-    } cases[] = {
-        {5, SpectrumMarkers::Right, 580 + 160 * 6, 6},
-        {5, SpectrumMarkers::Left, 580 + 160 * 4, 4},
-        {0, SpectrumMarkers::Left, 0, 0},
-        {49, SpectrumMarkers::Right, 0, 49},
-        {1, SpectrumMarkers::Left, 550, 1},
-        {1, SpectrumMarkers::Left, 551, 0},
-        {48, SpectrumMarkers::Right, 8450, 48},
-        {48, SpectrumMarkers::Right, 8449, 49},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        display.ComputeCellGeometry();
-        const int neighbour = c.start + (c.key == SpectrumMarkers::Right ? 1 : -1);
-        if (c.neighbourX != 0)
-            data.SweepPoints[static_cast<std::size_t>(neighbour)].CenterX = c.neighbourX;
-        markers.MarkerIndex[0] = static_cast<std::int16_t>(c.start);
-        surface.reset();
-        markers.KeyDown(c.key);
-        EXPECT_EQ(markers.MarkerIndex[0], c.found);
-        EXPECT_EQ(surface.linesIn(kMarker1).size(), 4u); // drawn again even where it stays
-    }
-    // In delta mode they move the second marker; F3 again leaves one marker there and
-    // erases both diamonds.
-    markers.MarkerIndex[0] = 5;
-    markers.KeyDown(SpectrumMarkers::F3);
-    EXPECT_EQ(markers.MarkerIndex[1], 5);
-    markers.KeyDown(SpectrumMarkers::Right);
-    markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(markers.MarkerIndex, (std::array<std::int16_t, 2>{5, 7}));
-    surface.reset();
-    markers.KeyDown(SpectrumMarkers::F3);
-    EXPECT_FALSE(markers.DeltaMode);
-    EXPECT_EQ(markers.MarkerIndex[0], 7);
-    EXPECT_EQ(diamondsIn(kPlotBack), (std::vector<double>{580 + 160 * 5, 580 + 160 * 7}));
-    EXPECT_TRUE(diamondsIn(kMarker1).empty());
-
-    // With the window closed its width is unknown: no step, but the readouts are kept.
-    surfaces.spectrumOpen = false;
-    surface.reset();
-    markers.KeyDown(SpectrumMarkers::Right);
-    EXPECT_EQ(markers.MarkerIndex[0], 7);
-    EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 906.1");
-    EXPECT_TRUE(surface.ops().empty());
 }
