@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QStringList>
 
 // How long the monkey runs and with which seed, from the environment, so that a
@@ -14,21 +13,11 @@
 //                              sequence stays the same), e.g. "leave or come back,keys"
 //   VELTRANE_MONKEY_LOG        where the action log goes (default monkey-SEED.log)
 struct MonkeyOptions {
-    unsigned seed = qEnvironmentVariable("VELTRANE_MONKEY_SEED", QStringLiteral("1")).toUInt();
-    double seconds =
-        qEnvironmentVariable("VELTRANE_MONKEY_SECONDS", QStringLiteral("60")).toDouble();
+    unsigned seed = qEnvironmentVariable("VELTRANE_MONKEY_SEED", "1").toUInt();
+    double seconds = qEnvironmentVariable("VELTRANE_MONKEY_SECONDS", "60").toDouble();
     bool keepGoing = qEnvironmentVariable("VELTRANE_MONKEY_KEEP_GOING") == QLatin1String("1");
     QStringList skipped =
-        qEnvironmentVariable("VELTRANE_MONKEY_SKIP").split(QLatin1Char(','), Qt::SkipEmptyParts);
+        qEnvironmentVariable("VELTRANE_MONKEY_SKIP").split(',', Qt::SkipEmptyParts);
     QString logPath =
-        qEnvironmentVariable("VELTRANE_MONKEY_LOG", QStringLiteral("monkey-%1.log").arg(seed));
-
-    QString replayHint() const {
-        return QStringLiteral("VELTRANE_MONKEY_SEED=%1 VELTRANE_MONKEY_SECONDS=%2%3 test_monkey")
-            .arg(seed)
-            .arg(seconds)
-            .arg(skipped.isEmpty() ? QString()
-                                   : QStringLiteral(" VELTRANE_MONKEY_SKIP='%1'")
-                                         .arg(skipped.join(QLatin1Char(','))));
-    }
+        qEnvironmentVariable("VELTRANE_MONKEY_LOG", QString("monkey-%1.log").arg(seed));
 };
