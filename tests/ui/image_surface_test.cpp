@@ -1,4 +1,5 @@
 #include "ui/image_surface.h"
+#include "ui/square_box.h"
 #include "ui/surface_widget.h"
 
 #include <QTest>
@@ -127,6 +128,19 @@ TEST(SurfaceWidget, ShowsThePictureAtTheWidgetsSize) {
     widget.resize(400, 250);
     QCoreApplication::processEvents();
     EXPECT_EQ(widget.surface().image().size(), QSize(400, 250));
+}
+
+// The round dial is kept the largest centred square of its frame, whichever side is longer.
+TEST(SquareBox, KeepsItsChildTheLargestCentredSquare) {
+    auto* dial = new QWidget;
+    SquareBox box(dial);
+    box.resize(300, 200);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    EXPECT_EQ(dial->geometry(), QRect(50, 0, 200, 200));
+    box.resize(120, 180);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dial->geometry(), QRect(0, 30, 120, 120));
 }
 
 } // namespace
