@@ -47,9 +47,8 @@ TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
     EXPECT_EQ(menus.join(u' '), QStringLiteral("File Edit Tools Settings Window Help"));
     for (QToolBar* bar : window->findChildren<QToolBar*>())
         for (QAction* action : bar->actions())
-            if (!action->isSeparator() && !action->text().isEmpty()) {
-                EXPECT_FALSE(action->toolTip().isEmpty()) << qPrintable(action->text());
-            }
+            EXPECT_TRUE(action->text().isEmpty() || !action->toolTip().isEmpty())
+                << qPrintable(action->text());
     NetworkWindow* network = window->networkWindow();
     ASSERT_TRUE(window->hopBinWindow() && network);
     EXPECT_TRUE(network->testOption(0)->isChecked());
@@ -222,30 +221,23 @@ TEST_F(MainWindowOnEmulator, CounterAndSliderMoveWhileRecordingAndPlayingBack) {
 // Help > About, chosen with the mouse again and again, shows one box.
 TEST_F(MainWindowOnEmulator, HelpAboutShowsOneBoxAndBringsItBack) {
     startSuite();
-    const auto chooseAbout = [&] {
-        chooseFromMenu(*window, QStringLiteral("&Help"), QStringLiteral("About"));
+    const auto chooseAbout = [&](int times) {
+        for (int i = 0; i < times; ++i)
+            chooseFromMenu(*window, QStringLiteral("&Help"), QStringLiteral("About"));
         runEventsFor(50);
-    };
-    const auto shownBoxes = [&] {
         QList<AboutBox*> shown;
         for (AboutBox* box : window->findChildren<AboutBox*>())
             if (box->isVisible())
                 shown << box;
         return shown;
     };
-
-    chooseAbout();
-    const QList<AboutBox*> first = shownBoxes();
+    const QList<AboutBox*> first = chooseAbout(1);
     ASSERT_EQ(first.size(), 1);
-    chooseAbout();
-    chooseAbout();
-    EXPECT_EQ(shownBoxes(), first);
-
+    EXPECT_EQ(chooseAbout(2), first);
     // Closed, it comes back with the next Help > About.
     QTest::mouseClick(first[0]->okButton(), Qt::LeftButton);
-    ASSERT_TRUE(runEventsUntil([&] { return shownBoxes().isEmpty(); }));
-    chooseAbout();
-    EXPECT_EQ(shownBoxes().size(), 1);
+    ASSERT_TRUE(runEventsUntil([&] { return !first[0]->isVisible(); }));
+    EXPECT_EQ(chooseAbout(1).size(), 1);
 }
 
 // "Total" and "Missed Bins" under the meter are the live figures of the hop bin
@@ -256,8 +248,14 @@ TEST_F(MainWindowOnEmulator, TotalsUnderTheMeterFollowTheHopBinTest) {
     ASSERT_TRUE(network);
     QLabel* total = network->totalLabel();
     QLabel* missed = network->missedBinsLabel();
-    EXPECT_EQ(total->text(), QStringLiteral("Total: 0"));
-    EXPECT_EQ(missed->text(), QStringLiteral("Missed Bins: 0"));
+    const auto showsZero = [&] {
+        return total->text() == QStringLiteral("Total: 0") &&
+               missed->text() == QStringLiteral("Missed Bins: 0");
+    };
+    const auto shown = [&](bool visible) {
+        return total->isVisible() == visible && missed->isVisible() == visible;
+    };
+    EXPECT_TRUE(showsZero());
 
     QString totalDuringRun, missedDuringRun;
     float reportsDuringRun = 0;
@@ -267,25 +265,19 @@ TEST_F(MainWindowOnEmulator, TotalsUnderTheMeterFollowTheHopBinTest) {
         reportsDuringRun = suite->hopBinData.TotalReports;
     });
     ASSERT_TRUE(totalDuringRun.startsWith(QStringLiteral("Total: ")));
-    const auto shown = parseInteger(totalDuringRun.mid(7), 1, 100000000);
-    ASSERT_TRUE(shown.has_value()) << qPrintable(totalDuringRun);
-    EXPECT_LE(*shown, reportsDuringRun); // as the meter drew it, at most the count now
+    const auto count = parseInteger(totalDuringRun.mid(7), 1, 100000000);
+    ASSERT_TRUE(count.has_value()) << qPrintable(totalDuringRun);
+    EXPECT_LE(*count, reportsDuringRun); // as the meter drew it, at most the count now
     EXPECT_TRUE(missedDuringRun.startsWith(QStringLiteral("Missed Bins: ")));
 
-    QPushButton* clear = buttonCalled(network, QStringLiteral("Clear Results"));
-    ASSERT_TRUE(clear);
-    QTest::mouseClick(clear, Qt::LeftButton);
-    EXPECT_EQ(total->text(), QStringLiteral("Total: 0"));
-    EXPECT_EQ(missed->text(), QStringLiteral("Missed Bins: 0"));
-
+    QTest::mouseClick(buttonCalled(network, QStringLiteral("Clear Results")), Qt::LeftButton);
+    EXPECT_TRUE(showsZero());
     QTest::mouseClick(network->testOption(1), Qt::LeftButton);
     ASSERT_TRUE(runEventsUntil([&] { return window->spectrumWindow() != nullptr; }));
-    EXPECT_FALSE(total->isVisible());
-    EXPECT_FALSE(missed->isVisible());
+    EXPECT_TRUE(shown(false));
     QTest::mouseClick(network->testOption(0), Qt::LeftButton);
     ASSERT_TRUE(runEventsUntil([&] { return window->hopBinWindow() != nullptr; }));
-    EXPECT_TRUE(total->isVisible());
-    EXPECT_TRUE(missed->isVisible());
+    EXPECT_TRUE(shown(true));
 }
 
 // Hand-edited values the suite cannot use read as their defaults: the buttons, the
@@ -317,17 +309,13 @@ TEST_F(MainWindowOnEmulator, MarkerKeysLeaveNoStaleReadoutOnTheSpectrum) {
     playFor(1500, [&] {
         surfaces.spectrum = &recorded;
         QTest::keyClick(spectrum, Qt::Key_F7); // repainted from a clear picture
-        const std::pair<Qt::Key, const char*> keys[] = {
-            {Qt::Key_Right, "Right"}, {Qt::Key_F4, "F4"},       {Qt::Key_Right, "Right"},
-            {Qt::Key_Right, "Right"}, {Qt::Key_F5, "F5"},       {Qt::Key_Left, "Left"},
-            {Qt::Key_F3, "F3"},       {Qt::Key_Right, "Right"}, {Qt::Key_F4, "F4"},
-            {Qt::Key_F3, "F3"},       {Qt::Key_F1, "F1"},       {Qt::Key_Left, "Left"},
-        };
-        for (const auto& [key, name] : keys) {
+        for (Qt::Key key :
+             {Qt::Key_Right, Qt::Key_F4, Qt::Key_Right, Qt::Key_Right, Qt::Key_F5, Qt::Key_Left,
+              Qt::Key_F3, Qt::Key_Right, Qt::Key_F4, Qt::Key_F3, Qt::Key_F1, Qt::Key_Left}) {
             QTest::keyClick(spectrum, key);
             for (const auto& [y, texts] : readoutsOnScreen(recorded, suite->settings))
                 if (texts.size() > 1)
-                    stale << QLatin1String(name) + QStringLiteral(": ") +
+                    stale << QKeySequence(key).toString() + QStringLiteral(": ") +
                                  texts.join(QStringLiteral(" | "));
         }
         keysPressed = !recorded.ops().empty();
@@ -349,20 +337,15 @@ TEST_F(MainWindowOnEmulator, AllFilesOffersNamesWithoutADot) {
     // The user picks "All Files", clicks the file and Open; a file that never shows
     // up is given up after a while.
     bool filterChosen = false, listed = false;
-    QElapsedTimer clock;
-    clock.start();
+    int looks = 0;
     QTimer user;
-    user.setInterval(20);
     QObject::connect(&user, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        if (clock.elapsed() > 5000) {
-            dialog->reject();
-            return;
-        }
-        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        auto* files = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (dialog && ++looks > 250)
+            return dialog->reject();
+        auto* types =
+            dialog ? dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+        auto* files = dialog ? dialog->findChild<QListView*>(QStringLiteral("listView")) : nullptr;
         if (!types || !files)
             return;
         if (!filterChosen) {
@@ -384,11 +367,10 @@ TEST_F(MainWindowOnEmulator, AllFilesOffersNamesWithoutADot) {
         auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
     });
-    user.start();
+    user.start(20);
     window->loadFileAction()->trigger();
     user.stop();
 
-    EXPECT_TRUE(filterChosen);
     EXPECT_TRUE(listed);
     QComboBox* selector = window->sourceSelector();
     ASSERT_EQ(selector->count(), 2);

@@ -40,14 +40,13 @@ void writeRecords(const QString& path, const std::vector<FileVar>& records,
 
 class TransportTest : public SuiteOnEmulator {
 protected:
-    void start(int test = 0, int points = 20) {
+    // A hop bin suite with a 20-point spectrum; a test may switch to the spectrum.
+    void SetUp() override {
         startLink(Transport::Pty, kFastRadio);
         ASSERT_FALSE(HasFatalFailure());
-        Settings& settings = suite->settings;
-        settings.ProgramDirectory = dir.path() + QLatin1Char('/');
-        settings.MeterTest = test;
-        settings.NumberOfPoints = static_cast<std::int16_t>(points);
-        suite->spectrumData.resize(points);
+        suite->settings.ProgramDirectory = dir.path() + QLatin1Char('/');
+        suite->settings.NumberOfPoints = 20;
+        suite->spectrumData.resize(20);
         acquisition = std::make_unique<AcquisitionControl>(*suite, view);
         control = std::make_unique<RecordingControl>(*suite, view, *acquisition, dialogs);
         view.onSourceChange = [this](int index) {
@@ -90,14 +89,13 @@ protected:
 // order, the last one with the levels its bin shows; played back, the same
 // statistics without the radio in bin report mode.
 TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatistics) {
-    start();
     ASSERT_FALSE(HasFatalFailure());
     const QString path = recordFor(1500, "live.ban");
     ASSERT_EQ(dialogs.requests.size(), 1u); // in the recordings folder, with the hop bin filter
-    EXPECT_EQ(dialogs.requests[0].directory, dir.path() + QStringLiteral("/Recordings/"));
-    EXPECT_EQ(dialogs.requests[0].nameFilters,
-              QStringLiteral("Bin Analyzer File (*.ban);;All Files (*)"));
-    EXPECT_EQ(dialogs.requests[0].defaultSuffix, QStringLiteral("ban"));
+    const auto& asked = dialogs.requests[0];
+    EXPECT_EQ(asked.directory + asked.nameFilters + asked.defaultSuffix,
+              dir.path() +
+                  QStringLiteral("/Recordings/Bin Analyzer File (*.ban);;All Files (*)ban"));
     EXPECT_EQ(view.sources, (QStringList{QStringLiteral("Real-Time"), QStringLiteral("live.ban")}));
     EXPECT_EQ(suite->recorder.SourceFiles.value(1), path);
 
@@ -123,9 +121,9 @@ TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatist
     playToTheEnd();
     EXPECT_EQ(suite->hopBinData, live);
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle); // ended by itself
-    EXPECT_EQ(view.record, TransportView::RecordNormal);
-    EXPECT_EQ(view.play, TransportView::PlayNormal);
-    EXPECT_EQ(view.pause, TransportView::PauseNormal);
+    EXPECT_EQ(std::tuple(view.record, view.play, view.pause),
+              std::tuple(TransportView::RecordNormal, TransportView::PlayNormal,
+                         TransportView::PauseNormal));
     EXPECT_EQ(view.positionText, QStringLiteral("%1/%1").arg(live.TotalReports));
     EXPECT_FALSE(suite->recorder.file().isOpen());
     EXPECT_FALSE(emulator.takeReceived().contains(radio::binReportOn()));
@@ -138,7 +136,6 @@ TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatist
 }
 
 TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhile) {
-    start();
     ASSERT_FALSE(HasFatalFailure());
     dialogs.saveAnswer = pathOf("paused.ban");
     qint64 atPause = 0, atResume = 0;
@@ -165,12 +162,11 @@ TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhil
 }
 
 TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
-    start();
     ASSERT_FALSE(HasFatalFailure());
     const QString path = pathOf("ten.ban");
     std::vector<FileVar> ten;
-    for (int n = 0; n < 10; ++n)
-        ten.push_back(FileVar{static_cast<std::int16_t>(n), 1000.0f + n, -80.0f, -81.0f});
+    for (std::int16_t n = 0; n < 10; ++n)
+        ten.push_back(FileVar{n, 1000.0f + n, -80.0f, -81.0f});
     writeRecords(path, ten);
     dialogs.openAnswer = path;
     control->LoadFile();
@@ -197,8 +193,8 @@ TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
 }
 
 TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
-    start(1, 20);
     ASSERT_FALSE(HasFatalFailure());
+    suite->settings.MeterTest = 1;
     const QString path = recordFor(1500, "roundtrip.san");
     EXPECT_EQ(dialogs.requests[0].defaultSuffix, QStringLiteral("san"));
     const std::vector<SweepPoint> live = suite->spectrumData.SweepPoints;
@@ -218,7 +214,6 @@ TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
 // Damaged records are skipped, an empty recording ends at once, and a recording
 // that cannot be opened says so.
 TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
-    start();
     ASSERT_FALSE(HasFatalFailure());
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
@@ -236,7 +231,6 @@ TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
     EXPECT_EQ(data.TotalReports, 2.0f); // bins 0 and 6
     EXPECT_EQ(suite->hopBins.RejectedReports, 4);
     EXPECT_EQ(data.HopBins[6][kRemoteSide].Current, -70.0f);
-    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
 
     dialogs.openAnswer = pathOf("empty.ban");
     writeRecords(dialogs.openAnswer, {});
@@ -248,11 +242,9 @@ TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
     view.selectSource(0); // "Real-Time": a new recording
     dialogs.saveAnswer = pathOf("no/such/folder/run.ban");
     control->Record();
-    EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
-    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
     dialogs.openAnswer = pathOf("gone.ban");
     control->LoadFile();
     acquisition->Play();
-    EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
+    EXPECT_EQ(messages.shown, QStringList(2, QStringLiteral("Unable to open file.")));
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
 }

@@ -102,14 +102,23 @@ TEST_F(UserDuringWait, ClosingTheQueryWindowDuringARadioSelectionEndsBoth) {
         [&] { return window->findChild<QMdiArea*>()->subWindowList().size() == 1; }));
 }
 
-// Closing the hop bin window during a recording ends the run as Stop does: the
-// radio back in normal mode, the recording closed whole, nothing shown as running.
-TEST_F(UserDuringWait, ClosingTheHopBinWindowDuringARecordingEndsTheRun) {
+// Closing the analyzer's window during a run (a hop bin recording, a spectrum
+// sweep) ends the run as Stop does: the radio back in normal mode and left alone,
+// nothing shown as running, the recording closed whole.
+class ClosingDuringARun : public UserDuringWait, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ClosingDuringARun, ClosingTheAnalyzerWindowEndsTheRun) {
+    const bool spectrum = GetParam();
     startSuite(kFastRadio);
     window->setFileDialogs(files);
     files.saveAnswer = dir.filePath(QStringLiteral("site.ban"));
-    auto returned = clickLater(window->recordAction());
-    at(1500, [&] { frameOf(window->hopBinWindow())->close(); });
+    if (spectrum)
+        QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
+    auto returned = clickLater(spectrum ? window->playAction() : window->recordAction());
+    at(1500, [&] {
+        frameOf(spectrum ? static_cast<QWidget*>(window->spectrumWindow()) : window->hopBinWindow())
+            ->close();
+    });
     ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
 
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
@@ -118,23 +127,14 @@ TEST_F(UserDuringWait, ClosingTheHopBinWindowDuringARecordingEndsTheRun) {
                                   TransportView::PauseNormal}));
     EXPECT_TRUE(radioInNormalMode());
     EXPECT_TRUE(radioLeftAlone(500));
-    const qint64 records = suite->recorder.RecordCounter - 1;
-    EXPECT_GT(records, 50);
-    EXPECT_EQ(QFileInfo(files.saveAnswer).size(), records * 16);
+    EXPECT_TRUE(spectrum ? suite->flags.SpectrumStopped : suite->flags.HopBinStopped);
+    if (!spectrum) {
+        const qint64 records = suite->recorder.RecordCounter - 1;
+        EXPECT_GT(records, 50);
+        EXPECT_EQ(QFileInfo(files.saveAnswer).size(), records * 16);
+    }
 }
-
-TEST_F(UserDuringWait, ClosingTheSpectrumWindowDuringASweepEndsTheRun) {
-    startSuite(kFastRadio);
-    QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
-    ASSERT_TRUE(window->spectrumWindow());
-    auto returned = clickLater(window->playAction());
-    at(1500, [&] { frameOf(window->spectrumWindow())->close(); });
-    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
-
-    EXPECT_TRUE(radioInNormalMode());
-    EXPECT_TRUE(radioLeftAlone(500));
-    EXPECT_TRUE(suite->flags.SpectrumStopped);
-}
+INSTANTIATE_TEST_SUITE_P(HopBinAndSpectrum, ClosingDuringARun, ::testing::Bool());
 
 // Alt-tab to another program and back during a run changes nothing; activation
 // within the suite (a dialog of its own closing) still resets the data at rest.

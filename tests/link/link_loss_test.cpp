@@ -38,10 +38,18 @@ protected:
     // The messages shown so far, readable in a failure report.
     std::string shown() const { return messages.shown.join(QStringLiteral(" | ")).toStdString(); }
     static std::string times(const QString& message, int count) {
-        QStringList list;
-        for (int i = 0; i < count; ++i)
-            list << message;
-        return list.join(QStringLiteral(" | ")).toStdString();
+        return QStringList(count, message).join(QStringLiteral(" | ")).toStdString();
+    }
+    // Stop, pressed again and again while the link is down, toward `mode`: each ends
+    // at once, none waits for the radio.
+    void pressStopThrice(std::int32_t mode) {
+        const CommandPeriodWatch watch;
+        for (int press = 0; press < 3; ++press) {
+            suite->flags.StopRequested = false;
+            suite->modes.ChangeRadioState(mode, false);
+            EXPECT_TRUE(suite->flags.StopRequested);
+        }
+        EXPECT_FALSE(watch.over());
     }
 };
 
@@ -92,15 +100,7 @@ TEST_F(LinkLoss, EachLossOfTheSerialLinkIsReportedOnce) {
 
     ASSERT_EQ(emulator.command(QStringLiteral("drop 1500")), QStringLiteral("ok"));
     ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
-    {
-        const CommandPeriodWatch watch;
-        for (int press = 0; press < 3; ++press) { // Stop, pressed again and again
-            suite->flags.StopRequested = false;
-            modes.ChangeRadioState(ModeProtocol::Normal, false);
-            EXPECT_TRUE(suite->flags.StopRequested);
-        }
-        EXPECT_FALSE(watch.over());
-    }
+    pressStopThrice(ModeProtocol::Normal);
     EXPECT_EQ(shown(), times(kPortNotOpen, 1));
     EXPECT_EQ(modes.RadioState, ModeProtocol::BinReport); // nothing was answered
 
@@ -123,13 +123,6 @@ TEST_F(LinkLoss, EachLossOfTheTcpLinkIsReportedOnce) {
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(emulator.command(QStringLiteral("drop 0")), QStringLiteral("ok"));
     ASSERT_TRUE(runEventsUntil([&] { return !suite->link.PortIsOpen; }));
-
-    const CommandPeriodWatch watch;
-    for (int press = 0; press < 3; ++press) {
-        suite->flags.StopRequested = false;
-        suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
-        EXPECT_TRUE(suite->flags.StopRequested);
-    }
-    EXPECT_FALSE(watch.over());
+    pressStopThrice(ModeProtocol::AtCommand);
     EXPECT_EQ(shown(), times(kTcpNotOpen, 1));
 }

@@ -13,14 +13,14 @@
 // device server.
 class TransportSwitch : public SuiteOnEmulator {
 protected:
+    // Both radios running, the link moved from the serial port to TCP.
     void switchToTcp() {
+        startLink();
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(tcpRadio.startTcp());
         suite->settings.ConnectionType = 1;
         suite->settings.TcpAddress = QStringLiteral("127.0.0.1");
         suite->settings.TcpPort = tcpRadio.tcpPort();
-        ASSERT_TRUE(suite->link.OpenPort(0));
-    }
-    void switchToSerial() {
-        suite->settings.ConnectionType = 0;
         ASSERT_TRUE(suite->link.OpenPort(0));
     }
 
@@ -28,9 +28,6 @@ protected:
 };
 
 TEST_F(TransportSwitch, FromSerialToTcpTheSerialPortIsClosedAndItsFailureIsNotTheLinks) {
-    startLink();
-    ASSERT_FALSE(HasFatalFailure());
-    ASSERT_TRUE(tcpRadio.startTcp());
     switchToTcp();
     ASSERT_FALSE(HasFatalFailure());
     RadioLink& link = suite->link;
@@ -57,15 +54,12 @@ TEST_F(TransportSwitch, FromSerialToTcpTheSerialPortIsClosedAndItsFailureIsNotTh
 }
 
 TEST_F(TransportSwitch, FromTcpBackToSerialTheConnectionIsClosed) {
-    startLink();
-    ASSERT_FALSE(HasFatalFailure());
-    ASSERT_TRUE(tcpRadio.startTcp());
     switchToTcp();
     ASSERT_FALSE(HasFatalFailure());
     QSignalSpy lost(&suite->link, &RadioLink::linkLost);
 
-    switchToSerial();
-    ASSERT_FALSE(HasFatalFailure());
+    suite->settings.ConnectionType = 0;
+    ASSERT_TRUE(suite->link.OpenPort(0));
     EXPECT_EQ(lost.count(), 0); // closing the connection on purpose is not a loss
 
     // The device server serves one client: it takes another one now, and its radio
