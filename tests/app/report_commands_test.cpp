@@ -25,6 +25,8 @@
 #include <QMdiSubWindow>
 #include <QRadioButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The suite's own colour numbers (0x00BBGGRR) as a report writes them.
@@ -48,15 +50,13 @@ protected:
         dialogs.saveAnswer = path;
         chooseFromMenu(*window, menu, entry);
     }
-    void saveReport(const QString& path) {
-        saveAs(QStringLiteral("&File"), QStringLiteral("Save &Report..."), path);
-    }
+    void saveReport(const QString& path) { saveAs(u"&File"_s, u"Save &Report..."_s, path); }
     std::string shown() const { return messages.shown.join(u'\n').toStdString(); }
 
     // Run Query with the mouse; Stop Query once the emulator's three radios are listed.
     void runQueryUntilThreeRadios() {
         NetworkWindow* network = window->networkWindow();
-        QPushButton* stop = buttonCalled(network, QStringLiteral("Stop Query"));
+        QPushButton* stop = buttonCalled(network, u"Stop Query"_s);
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, stop, [&] {
             if (suite->query.MacAddressCount >= 3) {
@@ -65,7 +65,7 @@ protected:
             }
         });
         poll.start(50);
-        QTest::mouseClick(buttonCalled(network, QStringLiteral("Run Query")), Qt::LeftButton);
+        QTest::mouseClick(buttonCalled(network, u"Run Query"_s), Qt::LeftButton);
         ASSERT_TRUE(runEventsUntil([this] { return !suite->query.running(); }, 10000));
     }
 
@@ -90,37 +90,35 @@ CsvRows readCsv(const QString& path) {
 // and the run, each bin's figures and grade colours, the totals and the radios
 // heard with their descriptions, in the HTML and in the PDF printed beside it.
 TEST_F(ReportCommandsTest, ReportOfAQueryAndAHopBinRunHoldsTheirFigures) {
-    start({QStringLiteral("--report-rate"), QStringLiteral("500")});
-    const QString description = QStringLiteral("Roof mast <north> & Müller");
-    WriteDescription(*store, QStringLiteral("0A 1B FF"), description);
+    start({u"--report-rate"_s, u"500"_s});
+    const QString description = u"Roof mast <north> & Müller"_s;
+    WriteDescription(*store, u"0A 1B FF"_s, description);
     runQueryUntilThreeRadios();
     playFor(1500, [] {});
-    const QString path = dir.filePath(QStringLiteral("site.html"));
+    const QString path = dir.filePath(u"site.html"_s);
     saveReport(path);
     ASSERT_TRUE(messages.shown.isEmpty()) << shown();
-    EXPECT_EQ(dialogs.requests.at(0).nameFilters,
-              QStringLiteral("HTML Reports (*.html);;All Files (*)"));
+    EXPECT_EQ(dialogs.requests.at(0).nameFilters, u"HTML Reports (*.html);;All Files (*)"_s);
 
     const ParsedReport report = parseReport(readText(path));
     ASSERT_TRUE(report.wellFormed) << qPrintable(report.error);
     // The radios heard after the first made an earlier one the destination: the
     // report names the one the radio has now.
-    const QString state = emulator.command(QStringLiteral("state"));
-    const QString destination = state.mid(state.indexOf(QStringLiteral("dest=")) + 5, 6);
+    const QString state = emulator.command(u"state"_s);
+    const QString destination = state.mid(state.indexOf(u"dest="_s) + 5, 6);
     const std::pair<const char*, QString> facts[] = {
         {"Suite version", QStringLiteral(VELTRANE_VERSION)},
-        {"Connection", QStringLiteral("Serial port ") + emulator.devicePath()},
-        {"Radio's own address", QStringLiteral("12 34 56")},
-        {"Test", QStringLiteral("Hop Bin Analyzer (live)")}};
+        {"Connection", u"Serial port "_s + emulator.devicePath()},
+        {"Radio's own address", u"12 34 56"_s},
+        {"Test", u"Hop Bin Analyzer (live)"_s}};
     for (const auto& [name, value] : facts)
         EXPECT_EQ(report.facts.value(QLatin1String(name)), value) << name;
-    EXPECT_EQ(QString(report.facts.value(QStringLiteral("Destination in use"))).remove(u' '),
-              destination);
-    EXPECT_FALSE(report.facts.value(QStringLiteral("Ended")).isEmpty());
-    EXPECT_TRUE(report.facts.value(QStringLiteral("Duration")).endsWith(QStringLiteral(" s")));
+    EXPECT_EQ(QString(report.facts.value(u"Destination in use"_s)).remove(u' '), destination);
+    EXPECT_FALSE(report.facts.value(u"Ended"_s).isEmpty());
+    EXPECT_TRUE(report.facts.value(u"Duration"_s).endsWith(u" s"_s));
 
     const HopBinData& data = suite->hopBinData;
-    const ReportTable bins = report.tables.value(QStringLiteral("bins"));
+    const ReportTable bins = report.tables.value(u"bins"_s);
     ASSERT_EQ(bins.size(), static_cast<std::size_t>(data.HighestBin + 1));
     const float marginal = suite->settings.MarginalThreshold[0][0];
     const float bad = suite->settings.BadThreshold[0][0];
@@ -141,53 +139,50 @@ TEST_F(ReportCommandsTest, ReportOfAQueryAndAHopBinRunHoldsTheirFigures) {
                       htmlColour(side == 0 ? remoteGradeColour(grade) : pcGradeColour(grade)));
         }
     }
-    const ReportTable quality = report.tables.value(QStringLiteral("quality"));
+    const ReportTable quality = report.tables.value(u"quality"_s);
     ASSERT_GE(quality.size(), 4u);
     EXPECT_EQ(quality[0][0].text, shortestText(data.TotalReports));
     EXPECT_EQ(quality[1][0].text, shortestText(data.MissedBins));
     EXPECT_EQ(quality[2][0].text, formatPercent(data.PercentageGood()));
 
     // The emulator's radios, in the order they were heard, as the grid lists them.
-    const ReportTable radios = report.tables.value(QStringLiteral("radios"));
+    const ReportTable radios = report.tables.value(u"radios"_s);
     ASSERT_EQ(radios.size(), 3u);
     for (int r = 0; r < 3; ++r) {
         const auto& row = radios[static_cast<std::size_t>(r)];
         ASSERT_EQ(row.size(), 5u);
         EXPECT_EQ(row[0].text, suite->query.MacAddressList.value(r));
-        const bool server = row[0].text == QStringLiteral("0A 1B FF");
-        EXPECT_EQ(row[1].text, server ? QStringLiteral("Server") : QStringLiteral("Client"));
-        EXPECT_EQ(row[2].text, QStringLiteral("A"));
+        const bool server = row[0].text == u"0A 1B FF"_s;
+        EXPECT_EQ(row[1].text, server ? u"Server"_s : u"Client"_s);
+        EXPECT_EQ(row[2].text, u"A"_s);
         EXPECT_EQ(row[3].text, window->networkWindow()->cell(r + 1, 4));
         EXPECT_EQ(row[4].text, server ? description : QString());
     }
     EXPECT_EQ(report.images, 2); // the hop bin chart and the meter
-    EXPECT_TRUE(
-        report.paragraphs.join(u'\n').contains(QStringLiteral("the spectrum test has not run")));
+    EXPECT_TRUE(report.paragraphs.join(u'\n').contains(u"the spectrum test has not run"_s));
 
-    const QString printed = pdfText(dir.filePath(QStringLiteral("site.pdf")));
+    const QString printed = pdfText(dir.filePath(u"site.pdf"_s));
     if (printed.isNull())
         GTEST_SKIP() << "pdftotext (poppler-utils) is missing: the PDF's text is not checked";
-    for (const QString& expected : {QStringLiteral("Hop Bin Analyzer (live)"), description,
-                                    formatPercent(data.PercentageGood())})
+    for (const QString& expected :
+         {u"Hop Bin Analyzer (live)"_s, description, formatPercent(data.PercentageGood())})
         EXPECT_TRUE(printed.contains(expected)) << qPrintable(expected);
 }
 
 // A spectrum report: the peaks of the 5 dB rule on the emulator's two carriers,
 // the marker readouts as the window shows them, and no hop bin table.
 TEST_F(ReportCommandsTest, ReportOfASpectrumRunListsItsPeaksAndMarkers) {
-    start({QStringLiteral("--carrier"), QStringLiteral("12,-55"), QStringLiteral("--carrier"),
-           QStringLiteral("33,-70")},
+    start({u"--carrier"_s, u"12,-55"_s, u"--carrier"_s, u"33,-70"_s},
           "[Settings]\nMeter%20Test=1\n");
     SpectrumWindow* spectrum = window->spectrumWindow();
     playFor(2000, [spectrum] { QTest::keyClick(spectrum, Qt::Key_F4); });
-    const QString path = dir.filePath(QStringLiteral("spectrum"));
+    const QString path = dir.filePath(u"spectrum"_s);
     saveReport(path); // a name without a suffix: the PDF gets ".pdf" added
     ASSERT_TRUE(messages.shown.isEmpty()) << shown();
     const ParsedReport report = parseReport(readText(path));
     ASSERT_TRUE(report.wellFormed) << qPrintable(report.error);
-    EXPECT_EQ(report.facts.value(QStringLiteral("Test")),
-              QStringLiteral("Spectrum Analyzer (live)"));
-    EXPECT_FALSE(report.tables.contains(QStringLiteral("bins")));
+    EXPECT_EQ(report.facts.value(u"Test"_s), u"Spectrum Analyzer (live)"_s);
+    EXPECT_FALSE(report.tables.contains(u"bins"_s));
 
     const auto frequency = [this](int point) {
         return QString::number(
@@ -196,12 +191,12 @@ TEST_F(ReportCommandsTest, ReportOfASpectrumRunListsItsPeaksAndMarkers) {
             'f', 2);
     };
     QStringList found;
-    for (const auto& row : report.tables.value(QStringLiteral("peaks")))
+    for (const auto& row : report.tables.value(u"peaks"_s))
         found << row[0].text;
     EXPECT_EQ(found, (QStringList{frequency(12), frequency(33)}));
     EXPECT_TRUE(report.paragraphs.contains(suite->spectrumMarkers.FrequencyReadout));
     EXPECT_TRUE(report.paragraphs.contains(suite->spectrumMarkers.AmplitudeReadout));
-    EXPECT_TRUE(QFile::exists(path + QStringLiteral(".pdf")));
+    EXPECT_TRUE(QFile::exists(path + u".pdf"_s));
 }
 
 // Save Picture and Copy Picture take the analyzer the user clicked last: the
@@ -211,20 +206,17 @@ TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzerAndSavesThatCannotFinish) 
     start();
     playFor(1000, [] {});
     activate(window->networkWindow());
-    const QString meterPath = dir.filePath(QStringLiteral("meter.png"));
-    saveAs(QStringLiteral("&File"), QStringLiteral("Save &Picture..."), meterPath);
+    const QString meterPath = dir.filePath(u"meter.png"_s);
+    saveAs(u"&File"_s, u"Save &Picture..."_s, meterPath);
     ASSERT_TRUE(messages.shown.isEmpty()) << shown();
-    EXPECT_EQ(dialogs.requests.at(0).nameFilters,
-              QStringLiteral("PNG Images (*.png);;All Files (*)"));
-    EXPECT_TRUE(QFileInfo(dialogs.requests[0].selectedFile)
-                    .fileName()
-                    .startsWith(QStringLiteral("meter-")));
+    EXPECT_EQ(dialogs.requests.at(0).nameFilters, u"PNG Images (*.png);;All Files (*)"_s);
+    EXPECT_TRUE(QFileInfo(dialogs.requests[0].selectedFile).fileName().startsWith(u"meter-"_s));
     const QImage saved(meterPath), meter = imageOf(surfaces.meter);
     EXPECT_EQ(saved.convertToFormat(meter.format()), meter);
     EXPECT_EQ(saved.dotsPerMeterX(), 3780); // 96 dots per inch
 
     activate(window->hopBinWindow());
-    chooseFromMenu(*window, QStringLiteral("&Edit"), QStringLiteral("&Copy Picture"));
+    chooseFromMenu(*window, u"&Edit"_s, u"&Copy Picture"_s);
     const QImage copied = QGuiApplication::clipboard()->image(), chart = imageOf(surfaces.hopBin);
     ASSERT_FALSE(copied.isNull());
     EXPECT_EQ(copied.convertToFormat(chart.format()), chart);
@@ -236,22 +228,21 @@ TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzerAndSavesThatCannotFinish) 
         return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
     };
     {
-        const ReadOnlyFolder locked(dir.filePath(QStringLiteral("read-only")));
+        const ReadOnlyFolder locked(dir.filePath(u"read-only"_s));
         if (!locked.path().isEmpty()) {
-            saveReport(locked.path() + QStringLiteral("/site.html"));
-            saveAs(QStringLiteral("&File"), QStringLiteral("Save &Picture..."),
-                   locked.path() + QStringLiteral("/chart.png"));
+            saveReport(locked.path() + u"/site.html"_s);
+            saveAs(u"&File"_s, u"Save &Picture..."_s, locked.path() + u"/chart.png"_s);
             ASSERT_EQ(messages.shown.size(), 2);
-            EXPECT_TRUE(messages.shown[0].contains(locked.path() + QStringLiteral("/site.")));
-            EXPECT_TRUE(messages.shown[1].contains(locked.path() + QStringLiteral("/chart.png")));
+            EXPECT_TRUE(messages.shown[0].contains(locked.path() + u"/site."_s));
+            EXPECT_TRUE(messages.shown[1].contains(locked.path() + u"/chart.png"_s));
             for (const QString& text : messages.shown)
-                EXPECT_TRUE(text.contains(QStringLiteral("Nothing was written"))) << shown();
+                EXPECT_TRUE(text.contains(u"Nothing was written"_s)) << shown();
             EXPECT_TRUE(entries(locked.path()).isEmpty());
         }
     }
-    const QString full = dir.filePath(QStringLiteral("full"));
+    const QString full = dir.filePath(u"full"_s);
     QDir().mkpath(full);
-    const QString path = full + QStringLiteral("/site.html");
+    const QString path = full + u"/site.html"_s;
     {
         QFile earlier(path);
         ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
@@ -264,9 +255,9 @@ TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzerAndSavesThatCannotFinish) 
         saveReport(path);
     }
     ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(messages.shown[0].contains(QStringLiteral("Nothing was written"))) << shown();
-    EXPECT_EQ(entries(full), QStringList{QStringLiteral("site.html")});
-    EXPECT_EQ(readText(path), QStringLiteral("earlier report"));
+    EXPECT_TRUE(messages.shown[0].contains(u"Nothing was written"_s)) << shown();
+    EXPECT_EQ(entries(full), QStringList{u"site.html"_s});
+    EXPECT_EQ(readText(path), u"earlier report"_s);
 }
 
 // File > Export Statistics... after each analyzer's live run, on a German desktop:
@@ -275,14 +266,13 @@ TEST_F(ReportCommandsTest, PicturesOfTheActiveAnalyzerAndSavesThatCannotFinish) 
 TEST_F(ReportCommandsTest, ExportStatisticsWritesEachAnalyzersRunAsShown) {
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    start({QStringLiteral("--sync-delay"), QStringLiteral("0")});
+    start({u"--sync-delay"_s, u"0"_s});
     const auto exportTo = [&](const char* name) {
-        saveAs(QStringLiteral("&File"), QStringLiteral("Export Statistics..."),
-               dir.filePath(QLatin1String(name)));
+        saveAs(u"&File"_s, u"Export Statistics..."_s, dir.filePath(QLatin1String(name)));
         return readCsv(dialogs.saveAnswer);
     };
     EXPECT_TRUE(exportTo("none.csv").isEmpty());
-    EXPECT_TRUE(messages.shown.value(0).startsWith(QStringLiteral("Nothing has been measu")));
+    EXPECT_TRUE(messages.shown.value(0).startsWith(u"Nothing has been measu"_s));
     EXPECT_FALSE(QFile::exists(dialogs.saveAnswer));
     messages.shown.clear();
 
@@ -290,12 +280,11 @@ TEST_F(ReportCommandsTest, ExportStatisticsWritesEachAnalyzersRunAsShown) {
     const HopBinData& data = suite->hopBinData;
     CsvRows rows = exportTo("bins.csv");
     EXPECT_TRUE(messages.shown.isEmpty()) << shown();
-    EXPECT_TRUE(
-        dialogs.requests.back().nameFilters.startsWith(QStringLiteral("Statistics Files (*.csv)")));
+    EXPECT_TRUE(dialogs.requests.back().nameFilters.startsWith(u"Statistics Files (*.csv)"_s));
     const int bins = data.HighestBin + 1;
     ASSERT_GT(bins, 10);
     ASSERT_EQ(rows.size(), 3 + bins + 1 + 6);
-    EXPECT_EQ(rows[0].value(0), QStringLiteral("Hop Bin Statistics"));
+    EXPECT_EQ(rows[0].value(0), u"Hop Bin Statistics"_s);
     for (int bin = 0; bin < bins; ++bin)
         for (int side = 0; side < 2; ++side) {
             const BinStats& s = data.HopBins[static_cast<std::size_t>(bin)][side];
@@ -310,12 +299,12 @@ TEST_F(ReportCommandsTest, ExportStatisticsWritesEachAnalyzersRunAsShown) {
     rows = exportTo("spectrum.csv");
     const int n = sweep.pointCount();
     ASSERT_GE(rows.size(), 3 + n + 3);
-    EXPECT_EQ(rows[0].value(0), QStringLiteral("Spectrum Statistics"));
+    EXPECT_EQ(rows[0].value(0), u"Spectrum Statistics"_s);
     for (int i = 0; i < n; ++i) {
         const SweepPoint& p = sweep.SweepPoints[static_cast<std::size_t>(i)];
         EXPECT_EQ(rows[3 + i].value(2).toDouble(), p.TraceLevel) << i;
         EXPECT_EQ(rows[3 + i].value(3).toDouble(), p.PeakLevel) << i;
     }
-    EXPECT_EQ(rows[3 + n + 2].value(0), QStringLiteral("Marker 1"));
+    EXPECT_EQ(rows[3 + n + 2].value(0), u"Marker 1"_s);
     QLocale::setDefault(previous);
 }

@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QToolBar>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr char kChildVariable[] = "VELTRANE_SCREEN_FIT_CHILD";
@@ -34,7 +36,7 @@ std::string describe(const QWidget* widget) {
     const auto* button = qobject_cast<const QAbstractButton*>(widget);
     const auto* label = qobject_cast<const QLabel*>(widget);
     const QRect r = globalRect(widget);
-    return QStringLiteral("%1 \"%2\" at %3,%4 %5x%6")
+    return u"%1 \"%2\" at %3,%4 %5x%6"_s
         .arg(QLatin1String(widget->metaObject()->className()), button  ? button->text()
                                                                : label ? label->text()
                                                                        : QString())
@@ -86,7 +88,7 @@ protected:
     // As the suite starts: the window places itself, nothing resizes it.
     void startPlaced() {
         ASSERT_TRUE(emulator.start({}));
-        settingsPath = dir.filePath(QStringLiteral("settings.ini"));
+        settingsPath = dir.filePath(u"settings.ini"_s);
         store = std::make_unique<SettingsStore>(settingsPath);
         suite = std::make_unique<Suite>(messages, status, surfaces);
         suite->link.DeviceOverride = emulator.devicePath();
@@ -125,7 +127,7 @@ TEST(ScreenFit, TheSuiteFitsSmallAndScaledScreens) {
         SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height) +
                      " at scale " + screen.scale);
         // The offscreen platform's screen, described in its configuration file.
-        const QString config = dir.filePath(QStringLiteral("screen-%1.json").arg(screen.width));
+        const QString config = dir.filePath(u"screen-%1.json"_s.arg(screen.width));
         QFile file(config);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QStringLiteral("{\"screens\": [{\"name\": \"screen\", \"x\": 0, \"y\": 0, "
@@ -138,18 +140,17 @@ TEST(ScreenFit, TheSuiteFitsSmallAndScaledScreens) {
 
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"),
-                   QStringLiteral("offscreen:configfile=") + config);
-        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(screen.scale));
-        env.insert(QLatin1String(kChildVariable), QStringLiteral("1"));
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen:configfile="_s + config);
+        env.insert(u"QT_SCALE_FACTOR"_s, QLatin1String(screen.scale));
+        env.insert(QLatin1String(kChildVariable), u"1"_s);
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=ScreenFitChild.*")});
+                    {u"--gtest_filter=ScreenFitChild.*"_s});
         ASSERT_TRUE(child.waitForFinished(60000));
         const QString output = QString::fromLocal8Bit(child.readAll());
         EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
-                    output.contains(QStringLiteral("[  PASSED  ] 1 test")))
+                    output.contains(u"[  PASSED  ] 1 test"_s))
             << output.toStdString();
     }
 }
@@ -186,7 +187,7 @@ TEST_F(MainWindowOnEmulator, ReopensWhereItWasClosedAndShowsTheSuiteIconOnEveryW
     window->setGeometry(QRect(40, 30, 700, 500));
     QCoreApplication::processEvents();
     window->close();
-    EXPECT_TRUE(storedText().contains(QStringLiteral("[Window]")));
+    EXPECT_TRUE(storedText().contains(u"[Window]"_s));
 
     // The next run opens at the same place.
     window.reset();

@@ -6,6 +6,8 @@
 #include "link/radio_commands.h"
 #include "support/suite_fixture.h"
 
+using namespace Qt::StringLiterals;
+
 using radio::bytes;
 
 namespace {
@@ -30,17 +32,14 @@ protected:
         runEventsFor(20); // let the last bytes reach the emulator
         return emulator.takeReceived();
     }
-    bool silent(bool on) {
-        return emulator.command(QStringLiteral("silent %1").arg(on ? 1 : 0)) ==
-               QStringLiteral("ok");
-    }
+    bool silent(bool on) { return emulator.command(u"silent %1"_s.arg(on ? 1 : 0)) == u"ok"_s; }
     const QByteArray none;
 };
 
 // One row per step: what the suite does, the bytes the radio receives, the radio's
 // state afterwards and the status texts shown meanwhile.
 TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
-    startLink(Transport::Pty, {QStringLiteral("--option-byte"), QStringLiteral("2")});
+    startLink(Transport::Pty, {u"--option-byte"_s, u"2"_s});
     ModeProtocol& modes = suite->modes;
     // Reaching the mode the radio is in sends, shows and draws nothing.
     suite->flags.HopBinStopped = false;
@@ -103,10 +102,9 @@ TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
         row.act();
         const QByteArray sent = sentSinceLastLook();
         EXPECT_EQ(sent, row.sent) << sent.toHex(' ').constData();
-        EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QLatin1String(row.radio)));
+        EXPECT_TRUE(emulator.command(u"state"_s).contains(QLatin1String(row.radio)));
         EXPECT_EQ(status.texts.value(status.texts.size() - 1),
-                  row.lastShown ? QStringLiteral("Radio State: ") + QLatin1String(row.lastShown)
-                                : QString());
+                  row.lastShown ? u"Radio State: "_s + QLatin1String(row.lastShown) : QString());
     }
     EXPECT_EQ(modes.LocalRadioAddress, bytes({0x12, 0x34, 0x56}));
     EXPECT_EQ(modes.RadioState, ModeProtocol::Normal);
@@ -114,8 +112,8 @@ TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
 
 TEST_F(ModeProtocolTest, SplitAndGarbledRepliesAreStillRecognised) {
     startLink();
-    ASSERT_EQ(emulator.command(QStringLiteral("split 3")), QStringLiteral("ok"));
-    ASSERT_EQ(emulator.command(QStringLiteral("garbage 5")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"split 3"_s), u"ok"_s);
+    ASSERT_EQ(emulator.command(u"garbage 5"_s), u"ok"_s);
     for (std::int32_t mode :
          {ModeProtocol::Acquisition, ModeProtocol::Config, ModeProtocol::Normal}) {
         suite->modes.ChangeRadioState(mode, false);
@@ -148,7 +146,7 @@ TEST_F(ModeProtocolTest, SilentRadioIsRetriedWithTheFailureTextUntilStopOrAnAnsw
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::BinReport);
     EXPECT_EQ(suite->linkStatus.LinkStatus, 0);
     EXPECT_EQ(suite->linkStatus.PreviousLinkStatus, 0);
-    EXPECT_EQ(surfaces.hopBin.texts().back(), QStringLiteral("Status: Normal"));
+    EXPECT_EQ(surfaces.hopBin.texts().back(), u"Status: Normal"_s);
 }
 
 TEST_F(ModeProtocolTest, SpectrumFailureTextIsErasedByTheNextSuccess) {
@@ -180,13 +178,13 @@ TEST_F(ModeProtocolTest, StaleBytesLateRepliesAndWhatFollowsTheAnswer) {
     startLink();
     ModeProtocol& modes = suite->modes;
     suite->link.ReceiveBuffer = bytes({0xCC, 'C', 'O', 'M'});
-    ASSERT_EQ(emulator.command(QStringLiteral("late 1300")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"late 1300"_s), u"ok"_s);
     EXPECT_FALSE(modes.ExchangeCommand(none, true, false, none, 1, false, false));
     EXPECT_TRUE(modes.CommandTimedOut);
     EXPECT_EQ(modes.RadioState, ModeProtocol::Normal);
     EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
 
-    ASSERT_EQ(emulator.command(QStringLiteral("late 0")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"late 0"_s), u"ok"_s);
     runEventsFor(1500); // the late answer comes and goes
     modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     suite->link.ReceiveBuffer.clear();

@@ -14,6 +14,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 class RadioLinkTest : public SuiteOnEmulator {
 protected:
     // Every byte value, sent to the radio and injected by it, arrives unchanged.
@@ -28,7 +30,7 @@ protected:
         runEventsUntil([&] { return (received += emulator.takeReceived()).size() >= 256; });
         EXPECT_EQ(received, all);
         const QString hex = QString::fromLatin1(all.toHex(' ').toUpper());
-        ASSERT_EQ(emulator.command(QStringLiteral("inject ") + hex), QStringLiteral("ok"));
+        ASSERT_EQ(emulator.command(u"inject "_s + hex), u"ok"_s);
         runEventsUntil([&] { return link.ReceiveBuffer.size() >= 256; });
         EXPECT_EQ(link.ReceiveBuffer, all);
     }
@@ -39,7 +41,7 @@ protected:
         QSignalSpy lost(&link, &RadioLink::linkLost);
         StopFlags& f = suite->flags;
         f.HopBinStopped = f.SpectrumStopped = f.QueryStopRequested = f.PingTestStopped = false;
-        ASSERT_EQ(emulator.command(QLatin1String(drop)), QStringLiteral("ok"));
+        ASSERT_EQ(emulator.command(QLatin1String(drop)), u"ok"_s);
         ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
         EXPECT_EQ(lost.count(), 1);
         link.SendBuffer = radio::enterAtCommand();
@@ -56,8 +58,7 @@ TEST_F(RadioLinkTest, SerialLinkPassesEveryByteAndNoticesTheRadioGoing) {
     suite->link.SendBuffer.clear(); // nothing to send: nothing sent
     EXPECT_EQ(suite->link.SendToRadio(0), 0);
     EXPECT_TRUE(emulator.takeReceived().isEmpty());
-    expectLossStopsEveryTool("drop 0",
-                             QStringLiteral("Port not open.  Check the PC Settings page."));
+    expectLossStopsEveryTool("drop 0", u"Port not open.  Check the PC Settings page."_s);
 }
 
 TEST_F(RadioLinkTest, TcpLinkPassesEveryByteAndNoticesThePeerClosing) {
@@ -79,8 +80,8 @@ TEST_F(RadioLinkTest, MissingBusyAndNonSerialDevicesFailCleanly) {
     other.link.FillPortSettings();
     QTemporaryFile plainFile;
     ASSERT_TRUE(plainFile.open());
-    for (const QString& device : {QStringLiteral("/dev/no-such-radio"), emulator.devicePath(),
-                                  QStringLiteral("/dev/null"), plainFile.fileName()}) {
+    for (const QString& device :
+         {u"/dev/no-such-radio"_s, emulator.devicePath(), u"/dev/null"_s, plainFile.fileName()}) {
         other.link.DeviceOverride = device; // the emulator's is already open in `suite`
         EXPECT_FALSE(other.link.OpenPort(0)) << qPrintable(device);
         EXPECT_FALSE(other.link.PortIsOpen);
@@ -94,13 +95,12 @@ TEST_F(RadioLinkTest, MissingBusyAndNonSerialDevicesFailCleanly) {
 
 TEST_F(RadioLinkTest, SendAfterTheRadioCameBackReopensAndDropsTheMessage) {
     const QString symlink =
-        QDir::tempPath() +
-        QStringLiteral("/veltrane-test-radio-%1").arg(QCoreApplication::applicationPid());
-    startLink(Transport::Pty, {QStringLiteral("--link"), symlink});
+        QDir::tempPath() + u"/veltrane-test-radio-%1"_s.arg(QCoreApplication::applicationPid());
+    startLink(Transport::Pty, {u"--link"_s, symlink});
     suite->link.DeviceOverride = symlink; // the stable name survives a new pseudo-terminal
     ASSERT_TRUE(suite->link.OpenSerialPort(0));
 
-    ASSERT_EQ(emulator.command(QStringLiteral("drop 300")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"drop 300"_s), u"ok"_s);
     ASSERT_TRUE(runEventsUntil([&] { return !suite->link.PortIsOpen; }));
     runEventsFor(600); // the radio is back under the same name
 

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 
+using namespace Qt::StringLiterals;
+
 // `emulator` is the radio on the serial port; `tcpRadio` a second one behind a
 // device server.
 class TransportSwitch : public SuiteOnEmulator {
@@ -19,7 +21,7 @@ protected:
         ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(tcpRadio.startTcp());
         suite->settings.ConnectionType = 1;
-        suite->settings.TcpAddress = QStringLiteral("127.0.0.1");
+        suite->settings.TcpAddress = u"127.0.0.1"_s;
         suite->settings.TcpPort = tcpRadio.tcpPort();
         ASSERT_TRUE(suite->link.OpenPort(0));
     }
@@ -49,7 +51,7 @@ TEST_F(TransportSwitch, FromSerialToTcpTheSerialPortIsClosedAndItsFailureIsNotTh
     EXPECT_EQ(lost.count(), 0);
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
-    EXPECT_TRUE(tcpRadio.command(QStringLiteral("state")).contains(QStringLiteral("mode=1")));
+    EXPECT_TRUE(tcpRadio.command(u"state"_s).contains(u"mode=1"_s));
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
@@ -65,7 +67,7 @@ TEST_F(TransportSwitch, FromTcpBackToSerialTheConnectionIsClosed) {
     // The device server serves one client: it takes another one now, and its radio
     // answers it.
     QTcpSocket probe;
-    probe.connectToHost(QStringLiteral("127.0.0.1"), tcpRadio.tcpPort());
+    probe.connectToHost(u"127.0.0.1"_s, tcpRadio.tcpPort());
     ASSERT_TRUE(runEventsUntil([&] { return probe.state() == QAbstractSocket::ConnectedState; }));
     probe.write(radio::enterAtCommand());
     QByteArray answer;
@@ -79,5 +81,5 @@ TEST_F(TransportSwitch, FromTcpBackToSerialTheConnectionIsClosed) {
     // The serial link works.
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
-    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("mode=1")));
+    EXPECT_TRUE(emulator.command(u"state"_s).contains(u"mode=1"_s));
 }
