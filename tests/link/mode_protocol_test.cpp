@@ -230,6 +230,7 @@ TEST_F(ModeProtocolTest, SingleStepStoppedReadAndTheCommandTimersPeriod) {
     modes.ReadLocalRadioAddress();
     EXPECT_TRUE(modes.LocalRadioAddress.isEmpty());
 
+    modes.CommandTimedOut = false;
     modes.startCommandTimer();
     runEventsFor(600);
     modes.startCommandTimer(); // must not restart the 1000 ms period
