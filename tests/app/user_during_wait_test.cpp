@@ -50,8 +50,7 @@ protected:
         });
         return returned;
     }
-    QString radioState() { return emulator.command(u"state"_s); }
-    bool radioInNormalMode() { return radioState().contains(u"mode=0"_s); }
+    bool radioInNormalMode() { return emulator.command(u"state"_s).contains(u"mode=0"_s); }
     // Nothing reaches the radio for a while.
     bool radioLeftAlone(int ms) {
         emulator.takeReceived();
