@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct ProgramRun {
@@ -22,11 +24,8 @@ ProgramRun runSuite(const QStringList& args,
         process.setProcessEnvironment(*environment);
     process.start(QStringLiteral(VELTRANE_EXE_PATH), args);
     ProgramRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
+    if (!process.waitForFinished(30000))
+        return run; // the QProcess kills it on the way out
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
@@ -38,39 +37,37 @@ ProgramRun runSuite(const QStringList& args,
 // What a user over ssh meets: no display at all, or a DISPLAY that leads nowhere.
 TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
     const QProcessEnvironment noDisplay; // empty: no DISPLAY, no QT_QPA_PLATFORM
-    const ProgramRun version = runSuite({QStringLiteral("--version")}, noDisplay);
+    const ProgramRun version = runSuite({u"--version"_s}, noDisplay);
     EXPECT_EQ(version.exitCode, 0) << qPrintable(version.err);
-    EXPECT_EQ(version.out.trimmed(), QStringLiteral("veltrane-diagnostics 2.0.0"));
+    EXPECT_EQ(version.out.trimmed(), u"veltrane-diagnostics 2.0.0"_s);
 
-    const ProgramRun help = runSuite({QStringLiteral("--help")}, noDisplay);
+    const ProgramRun help = runSuite({u"--help"_s}, noDisplay);
     EXPECT_EQ(help.exitCode, 0) << qPrintable(help.err);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("--settings <FILE>")));
-    EXPECT_TRUE(help.out.contains(QStringLiteral("--emulate")));
-    EXPECT_FALSE(help.out.contains(QStringLiteral("platform"))); // the toolkit's own options
+    EXPECT_TRUE(help.out.contains(u"--settings <FILE>"_s) && help.out.contains(u"--emulate"_s))
+        << qPrintable(help.out);
+    EXPECT_FALSE(help.out.contains(u"platform"_s)); // the toolkit's own options
 
-    const ProgramRun unknown = runSuite({QStringLiteral("--no-such-option")}, noDisplay);
+    const ProgramRun unknown = runSuite({u"--no-such-option"_s}, noDisplay);
     EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_TRUE(unknown.err.contains(QStringLiteral("no-such-option")));
+    EXPECT_TRUE(unknown.err.contains(u"no-such-option"_s));
 
     // The toolkit's options are still taken, before and after the suite's own.
     const ProgramRun withToolkitOptions =
-        runSuite({QStringLiteral("-platform"), QStringLiteral("offscreen"),
-                  QStringLiteral("--version"), QStringLiteral("-style=fusion")},
-                 noDisplay);
+        runSuite({u"-platform"_s, u"offscreen"_s, u"--version"_s, u"-style=fusion"_s}, noDisplay);
     EXPECT_EQ(withToolkitOptions.exitCode, 0) << qPrintable(withToolkitOptions.err);
 }
 
 TEST(CommandLine, AWindowThatCannotOpenIsReportedInOneLine) {
     QProcessEnvironment unreachable;
-    unreachable.insert(QStringLiteral("DISPLAY"), QStringLiteral(":7391")); // no server there
+    unreachable.insert(u"DISPLAY"_s, u":7391"_s); // no server there
     for (const QProcessEnvironment& environment : {QProcessEnvironment(), unreachable}) {
         const ProgramRun run = runSuite({}, environment);
-        const QString display = environment.value(QStringLiteral("DISPLAY"));
+        const QString display = environment.value(u"DISPLAY"_s);
         EXPECT_EQ(run.exitCode, 1) << qPrintable(display + run.err); // -1: crashed
         EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_TRUE(run.err.endsWith(QLatin1Char('\n')));
-        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << qPrintable(run.err);
-        EXPECT_TRUE(run.err.contains(QStringLiteral("display"))) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.endsWith(QLatin1Char('\n')) && run.err.count(QLatin1Char('\n')) == 1 &&
+                    run.err.contains(u"display"_s))
+            << qPrintable(run.err);
     }
 }
 
@@ -78,30 +75,27 @@ TEST(CommandLine, AWindowThatCannotOpenIsReportedInOneLine) {
 // leaves as it was; a port that does not open is reported.
 TEST(CommandLine, ConsoleCheckOfTheRadioLink) {
     QTemporaryDir dir;
-    const QString store = dir.filePath(QStringLiteral("settings.ini"));
+    const QString store = dir.filePath(u"settings.ini"_s);
     const auto check = [&](const QByteArray& content, bool emulate) {
         QFile file(store);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
         file.close();
-        QStringList args{QStringLiteral("--check"), QStringLiteral("--settings"), store};
-        return runSuite(emulate ? args << QStringLiteral("--emulate") : args);
+        QStringList args{u"--check"_s, u"--settings"_s, store};
+        return runSuite(emulate ? args << u"--emulate"_s : args);
     };
     const ProgramRun run = check("[Settings]\nBaud=11\nPort=4\n", true);
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out + run.err);
-    EXPECT_TRUE(run.out.contains(QStringLiteral(" 115200,n,8,1\n")));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Radio address: 12 34 56")));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Radio State: Bin Report Mode")));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Radio State: Acquisition Mode")));
-    EXPECT_TRUE(
-        run.out.endsWith(QStringLiteral("Radio State: Normal Mode\nRadio check passed.\n")));
+    for (const char* line : {" 115200,n,8,1\n", "Radio address: 12 34 56",
+                             "Radio State: Bin Report Mode", "Radio State: Acquisition Mode"})
+        EXPECT_TRUE(run.out.contains(QLatin1String(line))) << line;
+    EXPECT_TRUE(run.out.endsWith(u"Radio State: Normal Mode\nRadio check passed.\n"_s));
     QFile file(store);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("[Settings]\nBaud=11\nPort=4\n"));
 
     const ProgramRun failed = check("[COM%20Ports]\nCOM1=/dev/no-such-radio\n", false);
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_TRUE(
-        failed.err.contains(QStringLiteral("The radio link did not open (/dev/no-such-radio).")))
+    EXPECT_TRUE(failed.err.contains(u"The radio link did not open (/dev/no-such-radio)."_s))
         << qPrintable(failed.err);
 }

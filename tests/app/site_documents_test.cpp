@@ -12,6 +12,8 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A German desktop writes 95,3: every number in the files must still use a dot.
@@ -95,20 +97,16 @@ TEST(QueryFile, DamagedTruncatedBinaryAndHugeFilesGiveAReason) {
     }
 }
 
-TEST(CsvText, NumbersUseADotInAnyLocale) {
-    const GermanLocale german;
-    EXPECT_EQ(QLocale().toString(95.5), QStringLiteral("95,5")); // the desktop would
-    EXPECT_EQ(decimalText(902.50980392, 4), QStringLiteral("902.5098"));
-    EXPECT_EQ(decimalText(-73.0, 2), QStringLiteral("-73"));
-    EXPECT_EQ(decimalText(-0.001, 2), QStringLiteral("0"));
-    EXPECT_EQ(csvLine({QStringLiteral("a,b"), QStringLiteral("1.5")}),
-              QStringLiteral("\"a,b\",1.5\r\n"));
-}
-
 // The hop bin statistics as the display shows them: last, peak, minimum, trailing
-// average and the grade of the last level by the thresholds in force, then totals.
+// average and the grade of the last level by the thresholds in force, then totals;
+// on a German desktop every number in the file still uses a dot.
 TEST(StatisticsTable, HopBinRowsAndTotals) {
     const GermanLocale german;
+    EXPECT_EQ(QLocale().toString(95.5), u"95,5"_s); // the desktop would
+    EXPECT_EQ(decimalText(902.50980392, 4), u"902.5098"_s);
+    EXPECT_EQ(decimalText(-73.0, 2), u"-73"_s);
+    EXPECT_EQ(decimalText(-0.001, 2), u"0"_s);
+    EXPECT_EQ(csvLine({u"a,b"_s, u"1.5"_s}), u"\"a,b\",1.5\r\n"_s);
     Settings settings;
     settings.MarginalThreshold[0][0] = -70.5f;
     HopBinData data;
@@ -120,13 +118,13 @@ TEST(StatisticsTable, HopBinRowsAndTotals) {
     const StatisticsTable table = hopBinStatistics(data, settings);
     ASSERT_TRUE(table.measured);
     ASSERT_EQ(table.rows.size(), 2);
-    EXPECT_EQ(table.header.value(1), QStringLiteral("Remote Last (dBm)"));
-    EXPECT_EQ(table.header.value(10), QStringLiteral("PC Grade"));
+    EXPECT_EQ(table.header.value(1), u"Remote Last (dBm)"_s);
+    EXPECT_EQ(table.header.value(10), u"PC Grade"_s);
     // Bin 1: remote -60 then -75.5 (average -105 -> -91.5 -> -86.7); PC missed, then -90.
     EXPECT_EQ(table.rows[1], (QStringList{"1", "-75.5", "-60", "-75.5", "-86.7", "Marginal", "-90",
                                           "-90", "-104.78", "-100.4538", "Marginal"}));
-    EXPECT_EQ(table.rows[0].value(5), QStringLiteral("Bad"));   // -104.5 at or below -95
-    EXPECT_EQ(table.rows[0].value(10), QStringLiteral("Good")); // -50 above -70.5
+    EXPECT_EQ(table.rows[0].value(5), u"Bad"_s);   // -104.5 at or below -95
+    EXPECT_EQ(table.rows[0].value(10), u"Good"_s); // -50 above -70.5
 
     const CsvRows summary = table.summary;
     EXPECT_EQ(summary.value(0), (QStringList{"Total Reports", "3"}));
@@ -135,8 +133,8 @@ TEST(StatisticsTable, HopBinRowsAndTotals) {
     EXPECT_EQ(summary.value(4), (QStringList{"Marginal Threshold (dBm)", "-70.5"}));
 
     const QString csv = csvText(statisticsCsvRows(table, QDateTime(QDate(2026, 1, 2), {})));
-    EXPECT_TRUE(csv.startsWith(QStringLiteral("Hop Bin Statistics,2026-01-02T00:00:00\r\n\r\n")));
-    EXPECT_TRUE(csv.contains(QStringLiteral("\r\nTotal Reports,3\r\n")));
+    EXPECT_TRUE(csv.startsWith(u"Hop Bin Statistics,2026-01-02T00:00:00\r\n\r\n"_s));
+    EXPECT_TRUE(csv.contains(u"\r\nTotal Reports,3\r\n"_s));
 }
 
 // The spectrum: every point's frequency and traces (unmeasured points empty), then

@@ -14,10 +14,11 @@
 #include <limits>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QStringList kFastRadio{QStringLiteral("--sync-delay"), QStringLiteral("0"),
-                             QStringLiteral("--report-rate"), QStringLiteral("1000")};
+const QStringList kFastRadio{u"--sync-delay"_s, u"0"_s, u"--report-rate"_s, u"1000"_s};
 
 std::vector<FileVar> recordsOf(const QString& path) {
     std::vector<FileVar> records;
@@ -40,14 +41,13 @@ void writeRecords(const QString& path, const std::vector<FileVar>& records,
 
 class TransportTest : public SuiteOnEmulator {
 protected:
-    void start(int test = 0, int points = 20) {
+    // A hop bin suite with a 20-point spectrum; a test may switch to the spectrum.
+    void SetUp() override {
         startLink(Transport::Pty, kFastRadio);
         ASSERT_FALSE(HasFatalFailure());
-        Settings& settings = suite->settings;
-        settings.ProgramDirectory = dir.path() + QLatin1Char('/');
-        settings.MeterTest = test;
-        settings.NumberOfPoints = static_cast<std::int16_t>(points);
-        suite->spectrumData.resize(points);
+        suite->settings.ProgramDirectory = dir.path() + QLatin1Char('/');
+        suite->settings.NumberOfPoints = 20;
+        suite->spectrumData.resize(20);
         acquisition = std::make_unique<AcquisitionControl>(*suite, view);
         control = std::make_unique<RecordingControl>(*suite, view, *acquisition, dialogs);
         view.onSourceChange = [this](int index) {
@@ -90,15 +90,12 @@ protected:
 // order, the last one with the levels its bin shows; played back, the same
 // statistics without the radio in bin report mode.
 TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatistics) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
     const QString path = recordFor(1500, "live.ban");
     ASSERT_EQ(dialogs.requests.size(), 1u); // in the recordings folder, with the hop bin filter
-    EXPECT_EQ(dialogs.requests[0].directory, dir.path() + QStringLiteral("/Recordings/"));
-    EXPECT_EQ(dialogs.requests[0].nameFilters,
-              QStringLiteral("Bin Analyzer File (*.ban);;All Files (*)"));
-    EXPECT_EQ(dialogs.requests[0].defaultSuffix, QStringLiteral("ban"));
-    EXPECT_EQ(view.sources, (QStringList{QStringLiteral("Real-Time"), QStringLiteral("live.ban")}));
+    const auto& asked = dialogs.requests[0];
+    EXPECT_EQ(asked.directory + asked.nameFilters + asked.defaultSuffix,
+              dir.path() + u"/Recordings/Bin Analyzer File (*.ban);;All Files (*)ban"_s);
+    EXPECT_EQ(view.sources, (QStringList{u"Real-Time"_s, u"live.ban"_s}));
     EXPECT_EQ(suite->recorder.SourceFiles.value(1), path);
 
     const std::vector<FileVar> records = recordsOf(path);
@@ -123,10 +120,10 @@ TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatist
     playToTheEnd();
     EXPECT_EQ(suite->hopBinData, live);
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle); // ended by itself
-    EXPECT_EQ(view.record, TransportView::RecordNormal);
-    EXPECT_EQ(view.play, TransportView::PlayNormal);
-    EXPECT_EQ(view.pause, TransportView::PauseNormal);
-    EXPECT_EQ(view.positionText, QStringLiteral("%1/%1").arg(live.TotalReports));
+    EXPECT_EQ(std::tuple(view.record, view.play, view.pause),
+              std::tuple(TransportView::RecordNormal, TransportView::PlayNormal,
+                         TransportView::PauseNormal));
+    EXPECT_EQ(view.positionText, u"%1/%1"_s.arg(live.TotalReports));
     EXPECT_FALSE(suite->recorder.file().isOpen());
     EXPECT_FALSE(emulator.takeReceived().contains(radio::binReportOn()));
     EXPECT_EQ(view.sources.size(), 3); // the same file loaded again is another entry
@@ -138,8 +135,6 @@ TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatist
 }
 
 TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhile) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
     dialogs.saveAnswer = pathOf("paused.ban");
     qint64 atPause = 0, atResume = 0;
     QTimer::singleShot(700, &scope, [&] {
@@ -165,16 +160,14 @@ TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhil
 }
 
 TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
     const QString path = pathOf("ten.ban");
     std::vector<FileVar> ten;
-    for (int n = 0; n < 10; ++n)
-        ten.push_back(FileVar{static_cast<std::int16_t>(n), 1000.0f + n, -80.0f, -81.0f});
+    for (std::int16_t n = 0; n < 10; ++n)
+        ten.push_back(FileVar{n, 1000.0f + n, -80.0f, -81.0f});
     writeRecords(path, ten);
     dialogs.openAnswer = path;
     control->LoadFile();
-    EXPECT_EQ(view.positionText, QStringLiteral("0/10"));
+    EXPECT_EQ(view.positionText, u"0/10"_s);
     EXPECT_EQ(view.sliderMaximum, 10);
 
     messages.answer = MessageBoxes::Answer::Cancel;
@@ -188,8 +181,7 @@ TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
     stopAt(1000);
     control->Record();
     EXPECT_EQ(firstNumber, 11);
-    EXPECT_EQ(messages.shown.last(),
-              QStringLiteral("Do you want to append the data to the current file?"));
+    EXPECT_EQ(messages.shown.last(), u"Do you want to append the data to the current file?"_s);
     const std::vector<FileVar> records = recordsOf(path);
     ASSERT_GT(records.size(), 10u);
     EXPECT_TRUE(std::equal(ten.begin(), ten.end(), records.begin()));
@@ -197,10 +189,9 @@ TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
 }
 
 TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
-    start(1, 20);
-    ASSERT_FALSE(HasFatalFailure());
+    suite->settings.MeterTest = 1;
     const QString path = recordFor(1500, "roundtrip.san");
-    EXPECT_EQ(dialogs.requests[0].defaultSuffix, QStringLiteral("san"));
+    EXPECT_EQ(dialogs.requests[0].defaultSuffix, u"san"_s);
     const std::vector<SweepPoint> live = suite->spectrumData.SweepPoints;
     const std::vector<FileVar> records = recordsOf(path);
     ASSERT_GT(records.size(), 40u);
@@ -218,8 +209,6 @@ TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
 // Damaged records are skipped, an empty recording ends at once, and a recording
 // that cannot be opened says so.
 TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
-    start();
-    ASSERT_FALSE(HasFatalFailure());
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const QString path = pathOf("damaged.ban");
@@ -230,13 +219,12 @@ TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
                  QByteArray("\x06\x00\x01", 3)); // a torn last slot
     dialogs.openAnswer = path;
     control->LoadFile();
-    EXPECT_EQ(view.positionText, QStringLiteral("0/6"));
+    EXPECT_EQ(view.positionText, u"0/6"_s);
     playToTheEnd();
     const HopBinData& data = suite->hopBinData;
     EXPECT_EQ(data.TotalReports, 2.0f); // bins 0 and 6
     EXPECT_EQ(suite->hopBins.RejectedReports, 4);
     EXPECT_EQ(data.HopBins[6][kRemoteSide].Current, -70.0f);
-    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
 
     dialogs.openAnswer = pathOf("empty.ban");
     writeRecords(dialogs.openAnswer, {});
@@ -248,11 +236,9 @@ TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
     view.selectSource(0); // "Real-Time": a new recording
     dialogs.saveAnswer = pathOf("no/such/folder/run.ban");
     control->Record();
-    EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
-    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
     dialogs.openAnswer = pathOf("gone.ban");
     control->LoadFile();
     acquisition->Play();
-    EXPECT_EQ(messages.shown.last(), QStringLiteral("Unable to open file."));
+    EXPECT_EQ(messages.shown, QStringList(2, u"Unable to open file."_s));
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
 }

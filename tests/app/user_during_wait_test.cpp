@@ -17,12 +17,13 @@
 #include <QToolBar>
 #include <qpa/qwindowsysteminterface.h>
 
+using namespace Qt::StringLiterals;
+
 using radio::bytes;
 
 namespace {
 const QByteArray kEnterAt = QByteArrayLiteral("AT+++\r");
-const QStringList kFastRadio{QStringLiteral("--sync-delay"), QStringLiteral("0"),
-                             QStringLiteral("--report-rate"), QStringLiteral("500")};
+const QStringList kFastRadio{u"--sync-delay"_s, u"0"_s, u"--report-rate"_s, u"500"_s};
 } // namespace
 
 class UserDuringWait : public MainWindowOnEmulator {
@@ -49,8 +50,7 @@ protected:
         });
         return returned;
     }
-    QString radioState() { return emulator.command(QStringLiteral("state")); }
-    bool radioInNormalMode() { return radioState().contains(QStringLiteral("mode=0")); }
+    bool radioInNormalMode() { return emulator.command(u"state"_s).contains(u"mode=0"_s); }
     // Nothing reaches the radio for a while.
     bool radioLeftAlone(int ms) {
         emulator.takeReceived();
@@ -72,11 +72,10 @@ protected:
 // The query window closed while a radio selection retries against a radio that went
 // silent during Run Query: the selector that started the selection must outlive it.
 TEST_F(UserDuringWait, ClosingTheQueryWindowDuringARadioSelectionEndsBoth) {
-    startSuite({QStringLiteral("--sync-delay"), QStringLiteral("0"), QStringLiteral("--query-rate"),
-                QStringLiteral("200")});
+    startSuite({u"--sync-delay"_s, u"0"_s, u"--query-rate"_s, u"200"_s});
     NetworkWindow* network = window->networkWindow();
     ASSERT_TRUE(network);
-    QPushButton* runQuery = buttonCalled(network, QStringLiteral("Run Query"));
+    QPushButton* runQuery = buttonCalled(network, u"Run Query"_s);
     ASSERT_TRUE(runQuery);
 
     auto returned = std::make_shared<bool>(false);
@@ -85,13 +84,13 @@ TEST_F(UserDuringWait, ClosingTheQueryWindowDuringARadioSelectionEndsBoth) {
         *returned = true;
     });
     at(1000, [&] {
-        emulator.command(QStringLiteral("silent 1"));
+        emulator.command(u"silent 1"_s);
         QComboBox* selector = network->radioSelector();
         selector->setFocus();
         QTest::keyClick(selector, Qt::Key_Up); // the user picks another radio
     });
     at(2500, [&] { frameOf(network)->close(); });
-    at(3500, [&] { emulator.command(QStringLiteral("silent 0")); });
+    at(3500, [&] { emulator.command(u"silent 0"_s); });
     ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 15000));
 
     EXPECT_EQ(window->networkWindow(), nullptr);
@@ -102,14 +101,23 @@ TEST_F(UserDuringWait, ClosingTheQueryWindowDuringARadioSelectionEndsBoth) {
         [&] { return window->findChild<QMdiArea*>()->subWindowList().size() == 1; }));
 }
 
-// Closing the hop bin window during a recording ends the run as Stop does: the
-// radio back in normal mode, the recording closed whole, nothing shown as running.
-TEST_F(UserDuringWait, ClosingTheHopBinWindowDuringARecordingEndsTheRun) {
+// Closing the analyzer's window during a run (a hop bin recording, a spectrum
+// sweep) ends the run as Stop does: the radio back in normal mode and left alone,
+// nothing shown as running, the recording closed whole.
+class ClosingDuringARun : public UserDuringWait, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ClosingDuringARun, ClosingTheAnalyzerWindowEndsTheRun) {
+    const bool spectrum = GetParam();
     startSuite(kFastRadio);
     window->setFileDialogs(files);
-    files.saveAnswer = dir.filePath(QStringLiteral("site.ban"));
-    auto returned = clickLater(window->recordAction());
-    at(1500, [&] { frameOf(window->hopBinWindow())->close(); });
+    files.saveAnswer = dir.filePath(u"site.ban"_s);
+    if (spectrum)
+        QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
+    auto returned = clickLater(spectrum ? window->playAction() : window->recordAction());
+    at(1500, [&] {
+        frameOf(spectrum ? static_cast<QWidget*>(window->spectrumWindow()) : window->hopBinWindow())
+            ->close();
+    });
     ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
 
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
@@ -118,30 +126,21 @@ TEST_F(UserDuringWait, ClosingTheHopBinWindowDuringARecordingEndsTheRun) {
                                   TransportView::PauseNormal}));
     EXPECT_TRUE(radioInNormalMode());
     EXPECT_TRUE(radioLeftAlone(500));
-    const qint64 records = suite->recorder.RecordCounter - 1;
-    EXPECT_GT(records, 50);
-    EXPECT_EQ(QFileInfo(files.saveAnswer).size(), records * 16);
+    EXPECT_TRUE(spectrum ? suite->flags.SpectrumStopped : suite->flags.HopBinStopped);
+    if (!spectrum) {
+        const qint64 records = suite->recorder.RecordCounter - 1;
+        EXPECT_GT(records, 50);
+        EXPECT_EQ(QFileInfo(files.saveAnswer).size(), records * 16);
+    }
 }
-
-TEST_F(UserDuringWait, ClosingTheSpectrumWindowDuringASweepEndsTheRun) {
-    startSuite(kFastRadio);
-    QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
-    ASSERT_TRUE(window->spectrumWindow());
-    auto returned = clickLater(window->playAction());
-    at(1500, [&] { frameOf(window->spectrumWindow())->close(); });
-    ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
-
-    EXPECT_TRUE(radioInNormalMode());
-    EXPECT_TRUE(radioLeftAlone(500));
-    EXPECT_TRUE(suite->flags.SpectrumStopped);
-}
+INSTANTIATE_TEST_SUITE_P(HopBinAndSpectrum, ClosingDuringARun, ::testing::Bool());
 
 // Alt-tab to another program and back during a run changes nothing; activation
 // within the suite (a dialog of its own closing) still resets the data at rest.
 TEST_F(UserDuringWait, SwitchingProgramsDuringARunResetsNothing) {
     startSuite(kFastRadio);
     window->setFileDialogs(files);
-    files.saveAnswer = dir.filePath(QStringLiteral("site.ban"));
+    files.saveAnswer = dir.filePath(u"site.ban"_s);
     activate(window->windowHandle());
     float before = 0, after = 0;
     auto returned = clickLater(window->recordAction());
@@ -176,7 +175,7 @@ TEST_F(UserDuringWait, StopEndsTheRetriesOfARadioThatWentSilent) {
     startSuite(kFastRadio);
     auto returned = clickLater(window->playAction());
     QByteArray retried;
-    at(1000, [&] { emulator.command(QStringLiteral("silent 1")); });
+    at(1000, [&] { emulator.command(u"silent 1"_s); });
     at(2000, [&] {
         click(window->stopAction());
         emulator.takeReceived();
@@ -192,11 +191,11 @@ TEST_F(UserDuringWait, StopEndsTheRetriesOfARadioThatWentSilent) {
     EXPECT_EQ(window->transportImages()[1], TransportView::PlayNormal);
 
     // Once it answers again, one Stop brings it back to normal mode.
-    emulator.command(QStringLiteral("silent 0"));
+    emulator.command(u"silent 0"_s);
     returned = clickLater(window->playAction());
-    at(1500, [&] { emulator.command(QStringLiteral("silent 1")); });
+    at(1500, [&] { emulator.command(u"silent 1"_s); });
     at(2500, [&] { click(window->stopAction()); });
-    at(3500, [&] { emulator.command(QStringLiteral("silent 0")); });
+    at(3500, [&] { emulator.command(u"silent 0"_s); });
     ASSERT_TRUE(runEventsUntil([&] { return *returned; }, 10000));
     EXPECT_TRUE(radioInNormalMode());
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
@@ -208,7 +207,7 @@ TEST_F(UserDuringWait, ASpectrumPlaybackLeavesTheRadioAloneUntilRecordStartsALiv
     startSuite(kFastRadio);
     QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
     window->setFileDialogs(files);
-    const QString path = dir.filePath(QStringLiteral("sweeps.san"));
+    const QString path = dir.filePath(u"sweeps.san"_s);
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -249,7 +248,7 @@ TEST_F(UserDuringWait, ASpectrumPlaybackLeavesTheRadioAloneUntilRecordStartsALiv
     EXPECT_TRUE(afterRecord.startsWith(kEnterAt + bytes({0xCC, 0x65})))
         << afterRecord.left(24).toHex(' ').constData();
     EXPECT_EQ(messages.shown,
-              QStringList{QStringLiteral("Do you want to append the data to the current file?")});
+              QStringList{u"Do you want to append the data to the current file?"_s});
     EXPECT_TRUE(radioInNormalMode());
     EXPECT_GT(QFileInfo(path).size(), 20 * suite->settings.NumberOfPoints * 16);
 }

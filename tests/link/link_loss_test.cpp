@@ -7,11 +7,13 @@
 
 #include <QDir>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kPortNotOpen = QStringLiteral("Port not open.  Check the PC Settings page.");
+const QString kPortNotOpen = u"Port not open.  Check the PC Settings page."_s;
 const QString kTcpNotOpen =
-    QStringLiteral("Unable to open port.  Check to see that no other programs are using the port.");
+    u"Unable to open port.  Check to see that no other programs are using the port."_s;
 
 // A one-shot timer of the command timer's length, started before a step that must
 // not wait for the radio. Had any exchange of the step waited for its time-out, the
@@ -36,12 +38,20 @@ private:
 class LinkLoss : public SuiteOnEmulator {
 protected:
     // The messages shown so far, readable in a failure report.
-    std::string shown() const { return messages.shown.join(QStringLiteral(" | ")).toStdString(); }
+    std::string shown() const { return messages.shown.join(u" | "_s).toStdString(); }
     static std::string times(const QString& message, int count) {
-        QStringList list;
-        for (int i = 0; i < count; ++i)
-            list << message;
-        return list.join(QStringLiteral(" | ")).toStdString();
+        return QStringList(count, message).join(u" | "_s).toStdString();
+    }
+    // Stop, pressed again and again while the link is down, toward `mode`: each ends
+    // at once, none waits for the radio.
+    void pressStopThrice(std::int32_t mode) {
+        const CommandPeriodWatch watch;
+        for (int press = 0; press < 3; ++press) {
+            suite->flags.StopRequested = false;
+            suite->modes.ChangeRadioState(mode, false);
+            EXPECT_TRUE(suite->flags.StopRequested);
+        }
+        EXPECT_FALSE(watch.over());
     }
 };
 
@@ -49,7 +59,7 @@ protected:
 // run ends with one message; the closing sequence (option bit and own address
 // written back) neither repeats it nor waits for the radio.
 TEST_F(LinkLoss, PulledAdapterDuringARunIsReportedOnceAndTheCloseDoesNotWait) {
-    startLink(Transport::Pty, {QStringLiteral("--report-rate"), QStringLiteral("500")});
+    startLink(Transport::Pty, {u"--report-rate"_s, u"500"_s});
     ASSERT_FALSE(HasFatalFailure());
     suite->modes.ReadLocalRadioAddress(); // as choosing a radio in the network window does
     ASSERT_EQ(suite->modes.LocalRadioAddress.size(), 3);
@@ -79,9 +89,8 @@ TEST_F(LinkLoss, PulledAdapterDuringARunIsReportedOnceAndTheCloseDoesNotWait) {
 // once and is not reported again. A loss after the link was open again is a new one.
 TEST_F(LinkLoss, EachLossOfTheSerialLinkIsReportedOnce) {
     const QString symlink =
-        QDir::tempPath() +
-        QStringLiteral("/veltrane-loss-radio-%1").arg(QCoreApplication::applicationPid());
-    startLink(Transport::Pty, {QStringLiteral("--link"), symlink});
+        QDir::tempPath() + u"/veltrane-loss-radio-%1"_s.arg(QCoreApplication::applicationPid());
+    startLink(Transport::Pty, {u"--link"_s, symlink});
     ASSERT_FALSE(HasFatalFailure());
     RadioLink& link = suite->link;
     ModeProtocol& modes = suite->modes;
@@ -90,17 +99,9 @@ TEST_F(LinkLoss, EachLossOfTheSerialLinkIsReportedOnce) {
     modes.ChangeRadioState(ModeProtocol::BinReport, false);
     ASSERT_EQ(modes.RadioState, ModeProtocol::BinReport);
 
-    ASSERT_EQ(emulator.command(QStringLiteral("drop 1500")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"drop 1500"_s), u"ok"_s);
     ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
-    {
-        const CommandPeriodWatch watch;
-        for (int press = 0; press < 3; ++press) { // Stop, pressed again and again
-            suite->flags.StopRequested = false;
-            modes.ChangeRadioState(ModeProtocol::Normal, false);
-            EXPECT_TRUE(suite->flags.StopRequested);
-        }
-        EXPECT_FALSE(watch.over());
-    }
+    pressStopThrice(ModeProtocol::Normal);
     EXPECT_EQ(shown(), times(kPortNotOpen, 1));
     EXPECT_EQ(modes.RadioState, ModeProtocol::BinReport); // nothing was answered
 
@@ -111,7 +112,7 @@ TEST_F(LinkLoss, EachLossOfTheSerialLinkIsReportedOnce) {
     EXPECT_EQ(modes.RadioState, ModeProtocol::Normal);
     EXPECT_EQ(shown(), times(kPortNotOpen, 1));
 
-    ASSERT_EQ(emulator.command(QStringLiteral("drop 0")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"drop 0"_s), u"ok"_s);
     ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
     modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     modes.ChangeRadioState(ModeProtocol::AtCommand, false);
@@ -121,15 +122,8 @@ TEST_F(LinkLoss, EachLossOfTheSerialLinkIsReportedOnce) {
 TEST_F(LinkLoss, EachLossOfTheTcpLinkIsReportedOnce) {
     startLink(Transport::Tcp);
     ASSERT_FALSE(HasFatalFailure());
-    ASSERT_EQ(emulator.command(QStringLiteral("drop 0")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"drop 0"_s), u"ok"_s);
     ASSERT_TRUE(runEventsUntil([&] { return !suite->link.PortIsOpen; }));
-
-    const CommandPeriodWatch watch;
-    for (int press = 0; press < 3; ++press) {
-        suite->flags.StopRequested = false;
-        suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
-        EXPECT_TRUE(suite->flags.StopRequested);
-    }
-    EXPECT_FALSE(watch.over());
+    pressStopThrice(ModeProtocol::AtCommand);
     EXPECT_EQ(shown(), times(kTcpNotOpen, 1));
 }

@@ -6,6 +6,8 @@
 #include "link/radio_commands.h"
 #include "support/suite_fixture.h"
 
+using namespace Qt::StringLiterals;
+
 using radio::bytes;
 
 namespace {
@@ -30,17 +32,14 @@ protected:
         runEventsFor(20); // let the last bytes reach the emulator
         return emulator.takeReceived();
     }
-    bool silent(bool on) {
-        return emulator.command(QStringLiteral("silent %1").arg(on ? 1 : 0)) ==
-               QStringLiteral("ok");
-    }
+    bool silent(bool on) { return emulator.command(u"silent %1"_s.arg(on ? 1 : 0)) == u"ok"_s; }
     const QByteArray none;
 };
 
 // One row per step: what the suite does, the bytes the radio receives, the radio's
 // state afterwards and the status texts shown meanwhile.
 TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
-    startLink(Transport::Pty, {QStringLiteral("--option-byte"), QStringLiteral("2")});
+    startLink(Transport::Pty, {u"--option-byte"_s, u"2"_s});
     ModeProtocol& modes = suite->modes;
     // Reaching the mode the radio is in sends, shows and draws nothing.
     suite->flags.HopBinStopped = false;
@@ -103,10 +102,9 @@ TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
         row.act();
         const QByteArray sent = sentSinceLastLook();
         EXPECT_EQ(sent, row.sent) << sent.toHex(' ').constData();
-        EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QLatin1String(row.radio)));
+        EXPECT_TRUE(emulator.command(u"state"_s).contains(QLatin1String(row.radio)));
         EXPECT_EQ(status.texts.value(status.texts.size() - 1),
-                  row.lastShown ? QStringLiteral("Radio State: ") + QLatin1String(row.lastShown)
-                                : QString());
+                  row.lastShown ? u"Radio State: "_s + QLatin1String(row.lastShown) : QString());
     }
     EXPECT_EQ(modes.LocalRadioAddress, bytes({0x12, 0x34, 0x56}));
     EXPECT_EQ(modes.RadioState, ModeProtocol::Normal);
@@ -114,8 +112,8 @@ TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
 
 TEST_F(ModeProtocolTest, SplitAndGarbledRepliesAreStillRecognised) {
     startLink();
-    ASSERT_EQ(emulator.command(QStringLiteral("split 3")), QStringLiteral("ok"));
-    ASSERT_EQ(emulator.command(QStringLiteral("garbage 5")), QStringLiteral("ok"));
+    ASSERT_EQ(emulator.command(u"split 3"_s), u"ok"_s);
+    ASSERT_EQ(emulator.command(u"garbage 5"_s), u"ok"_s);
     for (std::int32_t mode :
          {ModeProtocol::Acquisition, ModeProtocol::Config, ModeProtocol::Normal}) {
         suite->modes.ChangeRadioState(mode, false);
@@ -123,38 +121,32 @@ TEST_F(ModeProtocolTest, SplitAndGarbledRepliesAreStillRecognised) {
     }
 }
 
-TEST_F(ModeProtocolTest, SilentRadioIsRetriedAboutOnceASecondWithTheFailureTextUntilStop) {
+// A silent radio is retried about once a second, with the failure text in the
+// hop bin window, until Stop; it answering again shows "Status: Normal".
+TEST_F(ModeProtocolTest, SilentRadioIsRetriedWithTheFailureTextUntilStopOrAnAnswer) {
     startLink();
     suite->flags.HopBinStopped = false; // the hop bin analyzer is running
     ASSERT_TRUE(silent(true));
     stopAfter(3500);
-
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
-
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
     const QByteArray sent = sentSinceLastLook();
     EXPECT_EQ(sent.count(QByteArrayLiteral("AT+++\r")), 4) << sent.toHex(' ').constData();
     EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
     const auto texts = textOps(surfaces.hopBin);
     ASSERT_GE(texts.size(), 3u);
-    for (const auto& text : texts) {
-        EXPECT_EQ(text.text, kFailureText);
-        EXPECT_EQ(text.x1, 600); // "Graph Left" + 100
-        EXPECT_EQ(text.y1, 600); // "Graph Top" + 100
-        EXPECT_EQ(text.colour, suite->settings.MessageColor);
-    }
-}
+    for (const auto& text : texts)
+        EXPECT_TRUE(text.text == kFailureText && text.x1 == 600 && text.y1 == 600 &&
+                    text.colour == suite->settings.MessageColor)
+            << qPrintable(text.text) << " at " << text.x1 << "," << text.y1;
 
-TEST_F(ModeProtocolTest, RadioAnsweringAgainRecoversAndShowsNormalStatus) {
-    startLink();
-    suite->flags.HopBinStopped = false;
-    ASSERT_TRUE(silent(true));
+    suite->flags.StopRequested = false;
     QTimer::singleShot(1500, &scope, [this] { silent(false); });
     suite->modes.ChangeRadioState(ModeProtocol::BinReport, false);
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::BinReport);
     EXPECT_EQ(suite->linkStatus.LinkStatus, 0);
     EXPECT_EQ(suite->linkStatus.PreviousLinkStatus, 0);
-    EXPECT_EQ(surfaces.hopBin.texts().back(), QStringLiteral("Status: Normal"));
+    EXPECT_EQ(surfaces.hopBin.texts().back(), u"Status: Normal"_s);
 }
 
 TEST_F(ModeProtocolTest, SpectrumFailureTextIsErasedByTheNextSuccess) {
@@ -170,34 +162,33 @@ TEST_F(ModeProtocolTest, SpectrumFailureTextIsErasedByTheNextSuccess) {
     suite->flags.StopRequested = false;
     surfaces.spectrum.reset();
     suite->modes.ChangeRadioState(ModeProtocol::Config, false);
-
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Config);
     EXPECT_TRUE(suite->linkStatus.SpectrumMessage.isEmpty());
     const auto texts = textOps(surfaces.spectrum);
-    ASSERT_EQ(texts.size(), 1u); // the erase, and nothing new
-    EXPECT_EQ(texts[0].text, kFailureText);
-    EXPECT_EQ(texts[0].colour, suite->settings.BackgroundColor);
-    EXPECT_EQ(texts[0].x1, 550);                // "SpecAn Left" + 50
-    EXPECT_EQ(texts[0].y1, 1250);               // "SpecAn Top" + 750
+    ASSERT_EQ(texts.size(), 1u); // the erase, and nothing new, at "SpecAn" + (50, 750)
+    EXPECT_TRUE(texts[0].text == kFailureText && texts[0].x1 == 550 && texts[0].y1 == 1250 &&
+                texts[0].colour == suite->settings.BackgroundColor);
     EXPECT_TRUE(surfaces.hopBin.ops().empty()); // the hop bin window shows nothing meanwhile
 }
 
 // Bytes that were waiting before the step (here a complete "COM" answer) do not
-// count, and a reply after the command timer is a failure.
-TEST_F(ModeProtocolTest, StaleBytesAndAReplyAfterTheCommandTimerAreAFailure) {
-    startLink();
-    suite->link.ReceiveBuffer = bytes({0xCC, 'C', 'O', 'M'});
-    ASSERT_EQ(emulator.command(QStringLiteral("late 1300")), QStringLiteral("ok"));
-    EXPECT_FALSE(suite->modes.ExchangeCommand(none, true, false, none, 1, false, false));
-    EXPECT_TRUE(suite->modes.CommandTimedOut);
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::Normal);
-    EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
-}
-
-TEST_F(ModeProtocolTest, WhatFollowsTheAnswerStaysAndALaterStepsTimeOutStillCounts) {
+// count, and a reply after the command timer is a failure. What follows an answer
+// stays for the caller, and a later step's time-out still counts.
+TEST_F(ModeProtocolTest, StaleBytesLateRepliesAndWhatFollowsTheAnswer) {
     startLink();
     ModeProtocol& modes = suite->modes;
+    suite->link.ReceiveBuffer = bytes({0xCC, 'C', 'O', 'M'});
+    ASSERT_EQ(emulator.command(u"late 1300"_s), u"ok"_s);
+    EXPECT_FALSE(modes.ExchangeCommand(none, true, false, none, 1, false, false));
+    EXPECT_TRUE(modes.CommandTimedOut);
+    EXPECT_EQ(modes.RadioState, ModeProtocol::Normal);
+    EXPECT_EQ(suite->linkStatus.LinkStatus, 2);
+
+    ASSERT_EQ(emulator.command(u"late 0"_s), u"ok"_s);
+    runEventsFor(1500); // the late answer comes and goes
     modes.ChangeRadioState(ModeProtocol::AtCommand, false);
+    suite->link.ReceiveBuffer.clear();
+    suite->linkStatus.LinkStatus = 0;
     // Reading the own address (0xCC + 3 bytes) while only waiting for the 0xCC.
     ASSERT_TRUE(modes.ExchangeCommand(radio::readOwnAddress(), false, false, bytes({0xCC}), 4,
                                       false, false));
@@ -218,30 +209,28 @@ TEST_F(ModeProtocolTest, ClosingTheProgramEndsAWaitAtOnceAndStopsRetrying) {
     EXPECT_FALSE(suite->modes.ExchangeCommand(none, true, false, none, 1, false, false));
     EXPECT_FALSE(suite->modes.CommandTimedOut); // ended before the timer ran out
     EXPECT_TRUE(status.texts.isEmpty());
-
     // While closing, a mode change sends nothing and returns instead of retrying.
     sentSinceLastLook();
     suite->modes.ChangeRadioState(ModeProtocol::BinReport, false);
     EXPECT_TRUE(sentSinceLastLook().isEmpty());
 }
 
-TEST_F(ModeProtocolTest, SingleStepMakesOneAttemptPerPhaseAndAStoppedReadMakesNoAddress) {
-    startLink();
-    suite->modes.ChangeRadioState(ModeProtocol::BinReport, false);
-    ASSERT_TRUE(silent(true));
-    sentSinceLastLook();
-    suite->modes.ChangeRadioState(ModeProtocol::Normal, true);
-    EXPECT_EQ(sentSinceLastLook(), bytes({0xCC, 0x8F, 0x00}));
-    EXPECT_EQ(suite->modes.RadioState, ModeProtocol::BinReport);
-
-    stopAfter(300);
-    suite->modes.ReadLocalRadioAddress();
-    EXPECT_TRUE(suite->modes.LocalRadioAddress.isEmpty());
-}
-
-TEST_F(ModeProtocolTest, CommandTimerStartedTwiceKeepsItsPeriod) {
+// Single step makes one attempt per phase, and a read that Stop ends makes no
+// address; the command timer started twice keeps its period.
+TEST_F(ModeProtocolTest, SingleStepStoppedReadAndTheCommandTimersPeriod) {
     startLink();
     ModeProtocol& modes = suite->modes;
+    modes.ChangeRadioState(ModeProtocol::BinReport, false);
+    ASSERT_TRUE(silent(true));
+    sentSinceLastLook();
+    modes.ChangeRadioState(ModeProtocol::Normal, true);
+    EXPECT_EQ(sentSinceLastLook(), bytes({0xCC, 0x8F, 0x00}));
+    EXPECT_EQ(modes.RadioState, ModeProtocol::BinReport);
+    stopAfter(300);
+    modes.ReadLocalRadioAddress();
+    EXPECT_TRUE(modes.LocalRadioAddress.isEmpty());
+
+    modes.CommandTimedOut = false;
     modes.startCommandTimer();
     runEventsFor(600);
     modes.startCommandTimer(); // must not restart the 1000 ms period
@@ -252,7 +241,7 @@ TEST_F(ModeProtocolTest, CommandTimerStartedTwiceKeepsItsPeriod) {
 
 // Stop (or a radio chosen in the network window) runs exchanges of its own inside a
 // running exchange's wait; they stop the shared command timer. The outer wait must
-// still end.
+// still end by timing out rather than hang until closing.
 TEST_F(ModeProtocolTest, WaitInterruptedByANestedExchangeStillTimesOut) {
     startLink();
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
@@ -260,9 +249,8 @@ TEST_F(ModeProtocolTest, WaitInterruptedByANestedExchangeStillTimesOut) {
         suite->modes.ChangeRadioState(ModeProtocol::Normal, false); // answered, stops the timer
     });
     QTimer::singleShot(6000, &scope, [this] { suite->flags.ApplicationClosing = true; });
-    const bool answered = suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false,
-                                                       bytes({0x99, 0x98}), 4, false, false);
-    EXPECT_FALSE(answered);
-    EXPECT_TRUE(suite->modes.CommandTimedOut);     // it timed out ...
-    EXPECT_FALSE(suite->flags.ApplicationClosing); // ... rather than hang until closing
+    EXPECT_FALSE(suite->modes.ExchangeCommand(radio::readOwnAddress(), false, false,
+                                              bytes({0x99, 0x98}), 4, false, false));
+    EXPECT_TRUE(suite->modes.CommandTimedOut);
+    EXPECT_FALSE(suite->flags.ApplicationClosing);
 }

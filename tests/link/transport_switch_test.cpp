@@ -9,18 +9,20 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 
+using namespace Qt::StringLiterals;
+
 // `emulator` is the radio on the serial port; `tcpRadio` a second one behind a
 // device server.
 class TransportSwitch : public SuiteOnEmulator {
 protected:
+    // Both radios running, the link moved from the serial port to TCP.
     void switchToTcp() {
+        startLink();
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(tcpRadio.startTcp());
         suite->settings.ConnectionType = 1;
-        suite->settings.TcpAddress = QStringLiteral("127.0.0.1");
+        suite->settings.TcpAddress = u"127.0.0.1"_s;
         suite->settings.TcpPort = tcpRadio.tcpPort();
-        ASSERT_TRUE(suite->link.OpenPort(0));
-    }
-    void switchToSerial() {
-        suite->settings.ConnectionType = 0;
         ASSERT_TRUE(suite->link.OpenPort(0));
     }
 
@@ -28,9 +30,6 @@ protected:
 };
 
 TEST_F(TransportSwitch, FromSerialToTcpTheSerialPortIsClosedAndItsFailureIsNotTheLinks) {
-    startLink();
-    ASSERT_FALSE(HasFatalFailure());
-    ASSERT_TRUE(tcpRadio.startTcp());
     switchToTcp();
     ASSERT_FALSE(HasFatalFailure());
     RadioLink& link = suite->link;
@@ -52,26 +51,23 @@ TEST_F(TransportSwitch, FromSerialToTcpTheSerialPortIsClosedAndItsFailureIsNotTh
     EXPECT_EQ(lost.count(), 0);
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
-    EXPECT_TRUE(tcpRadio.command(QStringLiteral("state")).contains(QStringLiteral("mode=1")));
+    EXPECT_TRUE(tcpRadio.command(u"state"_s).contains(u"mode=1"_s));
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
 TEST_F(TransportSwitch, FromTcpBackToSerialTheConnectionIsClosed) {
-    startLink();
-    ASSERT_FALSE(HasFatalFailure());
-    ASSERT_TRUE(tcpRadio.startTcp());
     switchToTcp();
     ASSERT_FALSE(HasFatalFailure());
     QSignalSpy lost(&suite->link, &RadioLink::linkLost);
 
-    switchToSerial();
-    ASSERT_FALSE(HasFatalFailure());
+    suite->settings.ConnectionType = 0;
+    ASSERT_TRUE(suite->link.OpenPort(0));
     EXPECT_EQ(lost.count(), 0); // closing the connection on purpose is not a loss
 
     // The device server serves one client: it takes another one now, and its radio
     // answers it.
     QTcpSocket probe;
-    probe.connectToHost(QStringLiteral("127.0.0.1"), tcpRadio.tcpPort());
+    probe.connectToHost(u"127.0.0.1"_s, tcpRadio.tcpPort());
     ASSERT_TRUE(runEventsUntil([&] { return probe.state() == QAbstractSocket::ConnectedState; }));
     probe.write(radio::enterAtCommand());
     QByteArray answer;
@@ -85,5 +81,5 @@ TEST_F(TransportSwitch, FromTcpBackToSerialTheConnectionIsClosed) {
     // The serial link works.
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false);
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
-    EXPECT_TRUE(emulator.command(QStringLiteral("state")).contains(QStringLiteral("mode=1")));
+    EXPECT_TRUE(emulator.command(u"state"_s).contains(u"mode=1"_s));
 }
