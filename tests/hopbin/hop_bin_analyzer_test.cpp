@@ -13,18 +13,8 @@
 #include "support/suite_fixture.h"
 
 #include <QThread>
-#include <algorithm>
 
 using radio::bytes;
-
-namespace {
-
-bool printed(const RecordingSurface& surface, const QString& text) {
-    const auto texts = surface.texts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
-} // namespace
 
 // The hop bin analyzer of a suite on a fresh emulated radio, playing "Real-Time".
 class HopBinAnalyzerTest : public SuiteOnEmulator {
@@ -141,7 +131,7 @@ TEST_F(HopBinAnalyzerTest, RunStartPollsUntilSyncEntersBinReportModeAndStopEndsI
     EXPECT_EQ(surfaces.meter.texts().back(),
               QStringLiteral("Total: ") + shortestText(data().TotalReports));
     EXPECT_TRUE(
-        printed(surfaces.meter, QStringLiteral("Missed Bins: ") + shortestText(data().MissedBins)));
+        surfaces.meter.findText(QStringLiteral("Missed Bins: ") + shortestText(data().MissedBins)));
 
     const QByteArray sent = (runEventsFor(20), emulator.takeReceived());
     const QByteArray enterAt = QByteArrayLiteral("AT+++\r");
@@ -156,7 +146,7 @@ TEST_F(HopBinAnalyzerTest, RunStartPollsUntilSyncEntersBinReportModeAndStopEndsI
     EXPECT_EQ(polls, bytes({0xCC, 0x00, 0x00}).repeated(pollCount)) << polls.toHex(' ').data();
     EXPECT_GE(pollCount, 3);
     EXPECT_LE(pollCount, 8);
-    EXPECT_TRUE(printed(surfaces.hopBin, QStringLiteral("Status: Finding Sync")));
+    EXPECT_TRUE(surfaces.hopBin.findText(QStringLiteral("Status: Finding Sync")));
     EXPECT_EQ(status.texts.last(), QStringLiteral("Radio State: Bin Report Mode"));
 }
 
@@ -211,7 +201,7 @@ TEST_F(HopBinAnalyzerTest, EachRunDrawsTheChartAndTheMeterCaptionsShowTheOtherFi
         EXPECT_FALSE(surfaces.hopBin.ops().empty());
         EXPECT_EQ(surfaces.meter.ops().empty(), captions.isEmpty());
         for (const QString& caption : captions)
-            EXPECT_TRUE(printed(surfaces.meter, caption)) << caption.toStdString();
+            EXPECT_TRUE(surfaces.meter.findText(caption)) << caption.toStdString();
     }
 }
 

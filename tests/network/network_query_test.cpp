@@ -16,12 +16,7 @@ using radio::bytes;
 
 namespace {
 
-QStringList rowOf(const FakeQueryView& view, int row) {
-    QStringList cells;
-    for (const QString& cell : view.rows.at(static_cast<std::size_t>(row - 1)))
-        cells << cell;
-    return cells;
-}
+using Row = std::array<QString, 6>;
 
 class NetworkQueryTest : public SuiteOnEmulator {
 protected:
@@ -55,7 +50,6 @@ protected:
     }
 
     QByteArray leftOver;
-
     std::unique_ptr<FakeQueryView> view;
 };
 
@@ -81,10 +75,9 @@ TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) 
                   bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF, 0x87, 0, 0, 0x5E, 0x6F, 0x01}),
                   QByteArray("\x11\x12\x13\x14\x15\x16", 6)});
 
-    ASSERT_EQ(view->rows.size(), 3u);
-    EXPECT_EQ(rowOf(*view, 1), (QStringList{"1", "0A 1B FF", "", "", "2", "Pump house"}));
-    EXPECT_EQ(rowOf(*view, 2), (QStringList{"2", "00 01 02", "Client", "5", "1", ""}));
-    EXPECT_EQ(rowOf(*view, 3), (QStringList{"3", "5E 6F 01", "Server", "A", "1", ""}));
+    EXPECT_EQ(view->rows, (std::vector<Row>{{"1", "0A 1B FF", "", "", "2", "Pump house"},
+                                            {"2", "00 01 02", "Client", "5", "1", ""},
+                                            {"3", "5E 6F 01", "Server", "A", "1", ""}}));
     EXPECT_EQ(suite->query.MacAddressList, (QStringList{"0A 1B FF", "00 01 02", "5E 6F 01"}));
     EXPECT_EQ(suite->query.MacAddressCount, 3);
     EXPECT_EQ(suite->query.RecordsParsed, 4);
@@ -123,8 +116,7 @@ TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) 
     });
     runQueryWith({});
     EXPECT_TRUE(nestedReturned);
-    EXPECT_EQ(view->rows.size(), 1u);
-    EXPECT_EQ(rowOf(*view, 1), (QStringList{"", "", "", "", "", ""}));
+    EXPECT_EQ(view->rows, std::vector<Row>(1));
     EXPECT_TRUE(view->selector.isEmpty());
     EXPECT_EQ(suite->query.MacAddressCount, 0);
 }
