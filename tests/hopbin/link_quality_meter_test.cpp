@@ -89,20 +89,18 @@ TEST_F(LinkQualityMeterTest, TheDialItsZonesNeedleScaleAndCaptions) {
                     QStringLiteral("Total: 90"), QStringLiteral("Percentage Good: 96.7%"));
     EXPECT_NEAR(value, 33.33, 0.01);
     EXPECT_EQ(surface.ops().front().kind, Kind::Clear);
-    // A white face with lines in the button-face colour, a black hub, the rim on top.
-    const auto circles = surface.opsOf(Kind::Circle);
-    ASSERT_EQ(circles.size(), 3u);
+    // A white face with lines in the button-face colour, zones red, yellow, green from
+    // left to right (angles count from the right), a black hub, the rim on top.
+    const auto arcs = surface.opsOf(Kind::Arc), circles = surface.opsOf(Kind::Circle);
+    ASSERT_TRUE(arcs.size() >= 3 && circles.size() == 3);
     EXPECT_TRUE(circles[0].fillColour == 0xFFFFFF && circles[1].fillColour == 0 &&
                 circles[2].fillStyle == Surface::FillStyle::Transparent);
     EXPECT_FALSE(surface.linesIn(meter::buttonFaceColour()).empty());
-    // Zones red, yellow, green from left to right (angles count from the right).
-    const auto arcs = surface.opsOf(Kind::Arc);
-    ASSERT_EQ(arcs.size(), 3u * 126);
     const Colour zones[] = {0x0000FF, 0x00FFFF, 0x00FF00};
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(arcs[i].colour, zones[i]);
-        EXPECT_NEAR(arcs[i].endAngle, (3 - i) * std::numbers::pi / 3, 1e-5);
-    }
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE(arcs[i].colour == zones[i] &&
+                    std::abs(arcs[i].endAngle - (3 - i) * std::numbers::pi / 3) < 1e-5)
+            << i;
     EXPECT_NEAR(needleDegrees(surface), 60, 0.2);
     EXPECT_EQ(needle(surface).colour, 0x101010u);
     EXPECT_EQ(surface.linesIn(0x000000).size(), 4u); // the ticks

@@ -14,46 +14,8 @@
 
 using radio::bytes;
 
-namespace {
-
 using Row = std::array<QString, 6>;
-
-class NetworkQueryTest : public SuiteOnEmulator {
-protected:
-    void start() {
-        // No records of its own: the test supplies them.
-        startLink(Transport::Pty, {QStringLiteral("--query-rate"), QStringLiteral("0")});
-        ASSERT_FALSE(HasFatalFailure());
-        view = std::make_unique<FakeQueryView>(suite->query);
-        suite->query.view = view.get();
-        suite->query.readDescription = [](const QString& address) {
-            return address == QStringLiteral("0A 1B FF") ? QStringLiteral("Pump house") : QString();
-        };
-    }
-
-    // Runs the query; the batches of records arrive 100 ms apart (a radio selection
-    // in between is an exchange with the radio, which starts with an empty receive
-    // buffer), and the query is stopped 100 ms after the last. `leftOver` is what
-    // the query left in the buffer.
-    void runQueryWith(const std::vector<QByteArray>& batches) {
-        int at = 100;
-        for (const QByteArray& batch : batches) {
-            QTimer::singleShot(at, &scope,
-                               [this, batch] { suite->link.ReceiveBuffer.append(batch); });
-            at += 100;
-        }
-        QTimer::singleShot(at, &scope, [this] {
-            leftOver = suite->link.ReceiveBuffer;
-            suite->query.ButtonStopQuery_Click();
-        });
-        suite->query.ButtonRunQuery_Click();
-    }
-
-    QByteArray leftOver;
-    std::unique_ptr<FakeQueryView> view;
-};
-
-} // namespace
+using NetworkQueryTest = SuiteOnEmulator;
 
 TEST(QueryRecords, ARecordNotYetWholeOrUpToSixBytesOfAnythingWaitForMore) {
     EXPECT_EQ(examineQueryHead(bytes({0xCC, 0x85, 0x00, 0x01})).action, QueryHead::Action::Wait);
@@ -64,8 +26,30 @@ TEST(QueryRecords, ARecordNotYetWholeOrUpToSixBytesOfAnythingWaitForMore) {
 }
 
 TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) {
-    start();
+    // No records of its own: the test supplies them.
+    startLink(Transport::Pty, {QStringLiteral("--query-rate"), QStringLiteral("0")});
     ASSERT_FALSE(HasFatalFailure());
+    auto view = std::make_unique<FakeQueryView>(suite->query);
+    suite->query.view = view.get();
+    suite->query.readDescription = [](const QString& address) {
+        return address == QStringLiteral("0A 1B FF") ? QStringLiteral("Pump house") : QString();
+    };
+    // Runs the query; the batches of records arrive 100 ms apart (a radio selection
+    // in between is an exchange with the radio, which starts with an empty receive
+    // buffer), and the query is stopped 100 ms after the last. `leftOver` is what
+    // the query left in the buffer.
+    QByteArray leftOver;
+    auto runQueryWith = [&](const std::vector<QByteArray>& batches) {
+        int at = 100;
+        for (const QByteArray& batch : batches)
+            QTimer::singleShot(at += 100, &scope,
+                               [&, batch] { suite->link.ReceiveBuffer.append(batch); });
+        QTimer::singleShot(at + 100, &scope, [&] {
+            leftOver = suite->link.ReceiveBuffer;
+            suite->query.ButtonStopQuery_Click();
+        });
+        suite->query.ButtonRunQuery_Click();
+    };
     // A long record before any short one has no role or channel; later ones take
     // those of the last short record. Junk is dropped a byte at a time until a
     // record leads; six bytes that start no record wait for more.
