@@ -57,13 +57,13 @@ protected:
     QStringList binLabels() const {
         return drawn(Kind::Text, [](const Op& op) { return op.text.startsWith(u"Bin#"); });
     }
-    // The colours of the ops of one kind under the chart: the legend.
-    QStringList legend(Kind kind) const {
+    // What is drawn under the chart, in order: the legend's texts and swatch colours.
+    std::string legend() const {
         QStringList out;
-        for (const Op& op : surface.opsOf(kind))
-            if (op.y1 > kChartBottom)
-                out << (kind == Kind::Text ? op.text : QString::number(op.colour, 16));
-        return out;
+        for (const Op& op : surface.ops())
+            if (op.y1 > kChartBottom && (op.kind == Kind::Text || op.kind == Kind::FillRect))
+                out << (op.kind == Kind::Text ? op.text : QString::number(op.colour, 16));
+        return out.join(u'|').toStdString();
     }
     void showOnly(bool realTime, bool peak, bool average) {
         settings.RealTimeCheck = realTime ? 1 : 0;
@@ -203,11 +203,9 @@ TEST_F(HopBinDisplayTest, TheScaleAndTheLegend) {
               "-40 140,404 1 -48.8 -20,1029 1 -57.5 -20,1654 1 -66.2 -20,2279 1 -75 140,2904 1 "
               "-83.8 -20,3529 1 -92.5 -20,4154 1 -101.2 -100,4779 1 -110 60,5404 1");
     EXPECT_EQ(drawn(Kind::Line, [](const Op& op) { return op.x1 == 400; }).size(), 9u);
-    // The legend: the two sides, then a swatch after each grade.
-    EXPECT_EQ(legend(Kind::Text).join(u'|'),
-              "RSSI at Remote:|RSSI at PC:|Good - |Good - |Marginal - "
-              "|Marginal - |Bad - |Bad - |Peak - |Average - ");
-    EXPECT_EQ(legend(Kind::FillRect).join(u' '), "ff00 b400 ffff b4ff ff b4 ffff00 ffffff");
+    // The legend under the chart: the two sides, then a swatch after each grade.
+    EXPECT_EQ(legend(), "RSSI at Remote:|RSSI at PC:|Good - |ff00|Good - |b400|Marginal - |ffff|"
+                        "Marginal - |b4ff|Bad - |ff|Bad - |b4|Peak - |ffff00|Average - |ffffff");
 }
 
 TEST_F(HopBinDisplayTest, OnADarkDesktopThemeEveryLabelStandsOutFromTheWindow) {
