@@ -13,42 +13,28 @@
 #include "support/suite_fixture.h"
 
 #include <QThread>
-#include <algorithm>
 
 using radio::bytes;
 
-namespace {
-
-bool printed(const RecordingSurface& surface, const QString& text) {
-    const auto texts = surface.texts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
-} // namespace
-
+// The hop bin analyzer of a suite on a fresh emulated radio, playing "Real-Time".
 class HopBinAnalyzerTest : public SuiteOnEmulator {
 protected:
-    // The hop bin analyzer of a suite on a fresh emulated radio, playing "Real-Time".
-    void startRadio(const QStringList& emulatorArgs = {}) {
-        startLink(Transport::Pty, emulatorArgs);
+    void startRadio(int reportRate = -1) { // -1: the emulator's own rate
+        startLink(Transport::Pty, reportRate < 0 ? QStringList()
+                                                 : QStringList{QStringLiteral("--report-rate"),
+                                                               QString::number(reportRate)});
         ASSERT_FALSE(HasFatalFailure());
-        Settings& settings = suite->settings;
-        data.ResetHopBins(settings.Amplitude);
-        display = std::make_unique<HopBinDisplay>(settings, suite->flags, data, suite->linkStatus,
-                                                  surfaces);
-        meter = std::make_unique<LinkQualityMeter>(settings, data, surfaces);
-        analyzer = std::make_unique<HopBinAnalyzer>(data, settings, suite->flags, suite->wait,
-                                                    suite->link, suite->modes, suite->linkStatus,
-                                                    recorder, *display, *meter);
-        display->LayoutHopBinWindow();
-        recorder.TransportMode = Recorder::Playing;
+        analyzer = &suite->hopBins;
+        data().ResetHopBins(suite->settings.Amplitude);
+        suite->hopBinDisplay.LayoutHopBinWindow();
+        suite->recorder.TransportMode = Recorder::Playing;
         suite->flags.HopBinStopped = false;
     }
 
     // A radio in bin report mode that sends no reports of its own: the test injects
     // exactly the bytes it wants on the line.
     void startQuietBinReportRadio() {
-        startRadio({QStringLiteral("--report-rate"), QStringLiteral("0")});
+        startRadio(0);
         ASSERT_FALSE(HasFatalFailure());
         suite->modes.ChangeRadioState(ModeProtocol::BinReport, false);
         ASSERT_EQ(suite->modes.RadioState, ModeProtocol::BinReport);
@@ -60,54 +46,36 @@ protected:
     void inject(const char* hex) {
         ASSERT_EQ(emulator.command(QStringLiteral("inject ") + QLatin1String(hex)), "ok");
     }
-
     // Injects and waits until the suite has received `size` bytes.
     void injectAndReceive(const char* hex, qsizetype size) {
         inject(hex);
         ASSERT_TRUE(runEventsUntil([&] { return suite->link.ReceiveBuffer.size() >= size; }));
     }
 
-    // Ends the run once `count` reports have come in; a stop after 10 s as a safety net.
-    void stopOnceReports(float count) {
-        auto* poll = new QTimer(&scope);
-        QObject::connect(poll, &QTimer::timeout, [this, count] {
-            if (data.TotalReports >= count)
-                suite->flags.HopBinStopped = true;
-        });
-        poll->start(10);
-        stopAfter(10000);
-    }
-
-    HopBinData data;
-    // The analyzer's own transport state (the suite's stays idle).
-    StopFlags recorderFlags;
-    EventWait recorderWait{recorderFlags};
-    Recorder recorder{recorderWait};
-    std::unique_ptr<HopBinDisplay> display;
-    std::unique_ptr<LinkQualityMeter> meter;
-    std::unique_ptr<HopBinAnalyzer> analyzer;
+    HopBinAnalyzer* analyzer = nullptr;
+    HopBinData& data() { return suite->hopBinData; }
 };
 
 // --- one report at a time ------------------------------------------------------
 
-TEST_F(HopBinAnalyzerTest, OutOfStepBytesBinsBeyondTheTableSplitReportsAndSilence) {
+TEST_F(HopBinAnalyzerTest, OutOfStepBytesBinsBeyondTheTableSplitReportsSilenceAndPause) {
     ASSERT_NO_FATAL_FAILURE(startQuietBinReportRadio());
     ASSERT_NO_FATAL_FAILURE(injectAndReceive("41 CC 03 80 80 CC 32 80 80 CC 31", 11));
     analyzer->ProcessBinReport();
     EXPECT_EQ(suite->link.ReceiveBuffer.size(), 10);
-    EXPECT_EQ(data.TotalReports, 0.0f);
+    EXPECT_EQ(data().TotalReports, 0.0f);
     analyzer->ProcessBinReport();
-    EXPECT_EQ(data.HopBins[3][kRemoteSide].Current, -76.84f);
-    EXPECT_EQ(data.HopBins[3][kPcSide].Current, -76.84f);
+    EXPECT_EQ(data().HopBins[3][kRemoteSide].Current, -76.84f);
+    EXPECT_EQ(data().HopBins[3][kPcSide].Current, -76.84f);
     analyzer->ProcessBinReport(); // the radio hops over bins 0..49 only
     EXPECT_EQ(analyzer->RejectedReports, 1);
     // The rest of a report arriving later is waited for.
     QTimer::singleShot(150, &scope, [this] { inject("FF 00"); });
     analyzer->ProcessBinReport();
-    EXPECT_EQ(data.TotalReports, 2.0f);
-    EXPECT_EQ(data.HopBins[49][kRemoteSide].Current, -104.78f);
-    EXPECT_EQ(data.HopBins[49][kPcSide].Current, -48.68f);
-    EXPECT_EQ(data.CurrentBin, 49);
+    EXPECT_EQ(data().TotalReports, 2.0f);
+    EXPECT_EQ(data().HopBins[49][kRemoteSide].Current, -104.78f);
+    EXPECT_EQ(data().HopBins[49][kPcSide].Current, -48.68f);
+    EXPECT_EQ(data().CurrentBin, 49);
     EXPECT_TRUE(suite->link.ReceiveBuffer.isEmpty());
     // A silent radio times out after the command period, sleeping on the event loop.
     QElapsedTimer clock;
@@ -118,31 +86,28 @@ TEST_F(HopBinAnalyzerTest, OutOfStepBytesBinsBeyondTheTableSplitReportsAndSilenc
     EXPECT_LT(clock.elapsed(), 1500);
     EXPECT_LT(cpuSeconds() - cpuBefore, 0.1);
     EXPECT_TRUE(suite->modes.CommandTimedOut);
-    EXPECT_EQ(data.TotalReports, 2.0f);
+    EXPECT_EQ(data().TotalReports, 2.0f);
     // The radio is still recorded in bin report mode: the dropped byte sent nothing.
     EXPECT_TRUE((runEventsFor(20), emulator.takeReceived()).isEmpty());
-}
 
-TEST_F(HopBinAnalyzerTest, PausedLivePlayDrainsReportsAndAPausedRecordingReadsNothing) {
-    ASSERT_NO_FATAL_FAILURE(startQuietBinReportRadio());
-    recorder.TransportMode = Recorder::PlayingPaused;
-    const HopBinData before = data;
+    // Paused live play drains the reports unread.
+    suite->recorder.TransportMode = Recorder::PlayingPaused;
+    const HopBinData before = data();
     ASSERT_NO_FATAL_FAILURE(injectAndReceive("CC 05 FF 00 CC 06 80 80", 8));
     analyzer->ProcessBinReport();
     analyzer->ProcessBinReport();
     EXPECT_TRUE(suite->link.ReceiveBuffer.isEmpty());
-    EXPECT_EQ(data, before);
+    EXPECT_EQ(data(), before);
     // A paused recording leaves the report on the line and sleeps until the idle
     // recheck, or until the recording resumes.
-    recorder.TransportMode = Recorder::RecordingPaused;
+    suite->recorder.TransportMode = Recorder::RecordingPaused;
     ASSERT_NO_FATAL_FAILURE(injectAndReceive("CC 05 FF 00", 4));
-    QElapsedTimer clock;
     clock.start();
     analyzer->ProcessBinReport();
     EXPECT_GE(clock.elapsed(), HopBinAnalyzer::kIdleRecheckMs - 50);
     EXPECT_EQ(suite->link.ReceiveBuffer.size(), 4);
-    EXPECT_EQ(data, before);
-    QTimer::singleShot(50, &scope, [this] { recorder.TransportMode = Recorder::Recording; });
+    EXPECT_EQ(data(), before);
+    QTimer::singleShot(50, &scope, [this] { suite->recorder.TransportMode = Recorder::Recording; });
     clock.start();
     analyzer->ProcessBinReport();
     EXPECT_LT(clock.elapsed(), HopBinAnalyzer::kIdleRecheckMs);
@@ -158,12 +123,12 @@ TEST_F(HopBinAnalyzerTest, RunStartPollsUntilSyncEntersBinReportModeAndStopEndsI
     stopAfter(1300);
     analyzer->AcquireBinReports(0);
     EXPECT_LT(clock.elapsed(), 1700);
-    EXPECT_GT(data.TotalReports, 30.0f); // 100 reports a second once in sync
+    EXPECT_GT(data().TotalReports, 30.0f); // 100 reports a second once in sync
     // At this rate every report is drawn: the meter's last figures are the final ones.
     EXPECT_EQ(surfaces.meter.texts().back(),
-              QStringLiteral("Total: ") + shortestText(data.TotalReports));
+              QStringLiteral("Total: ") + shortestText(data().TotalReports));
     EXPECT_TRUE(
-        printed(surfaces.meter, QStringLiteral("Missed Bins: ") + shortestText(data.MissedBins)));
+        surfaces.meter.findText(QStringLiteral("Missed Bins: ") + shortestText(data().MissedBins)));
 
     const QByteArray sent = (runEventsFor(20), emulator.takeReceived());
     const QByteArray enterAt = QByteArrayLiteral("AT+++\r");
@@ -178,12 +143,12 @@ TEST_F(HopBinAnalyzerTest, RunStartPollsUntilSyncEntersBinReportModeAndStopEndsI
     EXPECT_EQ(polls, bytes({0xCC, 0x00, 0x00}).repeated(pollCount)) << polls.toHex(' ').data();
     EXPECT_GE(pollCount, 3);
     EXPECT_LE(pollCount, 8);
-    EXPECT_TRUE(printed(surfaces.hopBin, QStringLiteral("Status: Finding Sync")));
+    EXPECT_TRUE(surfaces.hopBin.findText(QStringLiteral("Status: Finding Sync")));
     EXPECT_EQ(status.texts.last(), QStringLiteral("Radio State: Bin Report Mode"));
 }
 
 TEST_F(HopBinAnalyzerTest, ClosingTheWindowEndsAWaitForASilentRadioAtOnce) {
-    ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("0")}));
+    ASSERT_NO_FATAL_FAILURE(startRadio(0));
     QElapsedTimer stoppedAt;
     QTimer::singleShot(300, &scope, [&] {
         suite->flags.HopBinStopped = true;
@@ -196,53 +161,46 @@ TEST_F(HopBinAnalyzerTest, ClosingTheWindowEndsAWaitForASilentRadioAtOnce) {
 }
 
 TEST_F(HopBinAnalyzerTest, CycleLimitEndsTheRunAfterPassesOfTheHopPattern) {
-    ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("500")}));
+    ASSERT_NO_FATAL_FAILURE(startRadio(500));
     stopAfter(5000); // safety net
     analyzer->AcquireBinReports(2);
     EXPECT_TRUE(suite->flags.HopBinStopped);
     EXPECT_FALSE(suite->flags.StopRequested);
     // The first bin other than 0 starts the first pass; the radio visits every bin
     // once per pass, so the second ends back on it after one more pass.
-    EXPECT_EQ(data.CurrentBin, data.CycleStartBin);
-    EXPECT_GE(data.TotalReports, 50.0f);
-    EXPECT_LE(data.TotalReports, 51.0f);
+    EXPECT_EQ(data().CurrentBin, data().CycleStartBin);
+    EXPECT_GE(data().TotalReports, 50.0f);
+    EXPECT_LE(data().TotalReports, 51.0f);
 }
 
 // --- redraws -------------------------------------------------------------------
 
-struct RedrawCase {
-    std::int32_t meterType; // of the hop bin test: 0 average RSSI, 1 percent good
-    const char* reports;
-    QStringList captions; // empty: no meter drawn
-};
-
-class HopBinRedrawTest : public HopBinAnalyzerTest,
-                         public ::testing::WithParamInterface<RedrawCase> {};
-
-TEST_P(HopBinRedrawTest, TheMeterCaptionsShowTheOtherFigure) {
-    const RedrawCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("0")}));
-    suite->settings.MeterType[0] = c.meterType;
-    QTimer::singleShot(200, &scope, [this, &c] { inject(c.reports); });
-    QTimer::singleShot(500, &scope, [this] { suite->flags.HopBinStopped = true; });
-    analyzer->AcquireBinReports(0);
-    EXPECT_FALSE(surfaces.hopBin.ops().empty());
-    EXPECT_EQ(surfaces.meter.ops().empty(), c.captions.isEmpty());
-    for (const QString& caption : c.captions)
-        EXPECT_TRUE(printed(surfaces.meter, caption)) << caption.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Captions, HopBinRedrawTest,
-    ::testing::Values(
+TEST_F(HopBinAnalyzerTest, EachRunDrawsTheChartAndTheMeterCaptionsShowTheOtherFigure) {
+    ASSERT_NO_FATAL_FAILURE(startRadio(0));
+    const std::tuple<std::int32_t, const char*, QStringList> runs[] = {
         // Only bin 0 seen: the chart but no meter.
-        RedrawCase{0, "CC 00 80 80", {}},
+        {0, "CC 00 80 80", {}},
         // Bin 4 heard at -76.84 dBm, bin 0 missed at the remote end.
-        RedrawCase{
-            0, "CC 00 FF 80 CC 04 80 80", {"Missed Bins: 1", "Total: 2", "Percentage Good: 50.0%"}},
+        {0, "CC 00 FF 80 CC 04 80 80", {"Missed Bins: 1", "Total: 2", "Percentage Good: 50.0%"}},
         // Bins 0 and 4 average -96.552 dBm on both sides after one report, bins 1 to 3
         // still -105: (4 x -96.552 + 6 x -105) / 10.
-        RedrawCase{1, "CC 00 80 80 CC 04 80 80", {"Average RSSI: -101.6 dBm", "Total: 2"}}));
+        {1, "CC 00 80 80 CC 04 80 80", {"Average RSSI: -101.6 dBm", "Total: 2"}}};
+    for (const auto& [meterType, reports, captions] : runs) {
+        SCOPED_TRACE(reports);
+        suite->settings.MeterType[0] = meterType;
+        data().ResetHopBins(suite->settings.Amplitude);
+        surfaces.hopBin.reset();
+        surfaces.meter.reset();
+        suite->flags.HopBinStopped = false;
+        QTimer::singleShot(200, &scope, [this, r = reports] { inject(r); });
+        QTimer::singleShot(500, &scope, [this] { suite->flags.HopBinStopped = true; });
+        analyzer->AcquireBinReports(0);
+        EXPECT_FALSE(surfaces.hopBin.ops().empty());
+        EXPECT_EQ(surfaces.meter.ops().empty(), captions.isEmpty());
+        for (const QString& caption : captions)
+            EXPECT_TRUE(surfaces.meter.findText(caption)) << caption.toStdString();
+    }
+}
 
 TEST_F(HopBinAnalyzerTest, ABacklogIsWorkedOffWithFewerRedraws) {
     // Sixty reports at once, and a meter that takes 30 ms to draw: longer than the
@@ -250,16 +208,23 @@ TEST_F(HopBinAnalyzerTest, ABacklogIsWorkedOffWithFewerRedraws) {
     QByteArray hex;
     for (int i = 0; i < 60; ++i)
         hex += "CC " + QByteArray::number(1 + i % 49, 16).rightJustified(2, '0') + " 80 80 ";
-    ASSERT_NO_FATAL_FAILURE(startRadio({QStringLiteral("--report-rate"), QStringLiteral("0")}));
+    ASSERT_NO_FATAL_FAILURE(startRadio(0));
     int meterDraws = 0;
-    meter->onDraw = [&meterDraws] {
+    suite->meter.onDraw = [&meterDraws] {
         ++meterDraws;
         QThread::msleep(30);
     };
     QTimer::singleShot(200, &scope, [this, &hex] { inject(hex.constData()); });
-    stopOnceReports(60);
+    // Ends the run once all have come in; a stop after 10 s as a safety net.
+    auto* poll = new QTimer(&scope);
+    QObject::connect(poll, &QTimer::timeout, [this] {
+        if (data().TotalReports >= 60)
+            suite->flags.HopBinStopped = true;
+    });
+    poll->start(10);
+    stopAfter(10000);
     analyzer->AcquireBinReports(0);
-    EXPECT_EQ(data.TotalReports, 60.0f);
+    EXPECT_EQ(data().TotalReports, 60.0f);
     EXPECT_GE(meterDraws, 2);
     EXPECT_LT(meterDraws, 20);
 }

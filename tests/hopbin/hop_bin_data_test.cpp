@@ -102,18 +102,3 @@ TEST(HopBinData, BinsOutsideTheTableChangeNothingAndAResetKeepsThePatternsStart)
     EXPECT_EQ(figures(data, 17).toStdString(),
               "-105 -105 -50 -105 0 0 | -105 -105 -50 -105 0 0 | 0 0 0 3/0/17");
 }
-
-TEST(HopBinData, AverageRssiAndPercentageGood) {
-    HopBinData data;
-    data.ResetHopBins(kAmplitude);
-    EXPECT_EQ(data.PercentageGood(), 0.0);
-    EXPECT_EQ(data.AverageRssi(), -105.0); // bin 0, both sides at the reset value
-
-    data.ApplyReport(1, -60.0f, -70.0f, kAmplitude, 1); // averages -91.5 and -94.5
-    for (int i = 0; i < 3; ++i)
-        data.ApplyReport(0, kMissed, kMissed, kAmplitude, 1);
-    EXPECT_DOUBLE_EQ(data.PercentageGood(), 0.25); // 4 reports, 3 missed bins
-    // Bin 0 settles towards -104.78 from -105: (-91.5 - 94.5 + 2 x bin 0) / 4.
-    EXPECT_NEAR(data.AverageRssi(),
-                (-91.5 - 94.5 + 2 * data.HopBins[0][kRemoteSide].TrailingAverage) / 4, 1e-4);
-}

@@ -14,52 +14,8 @@
 
 using radio::bytes;
 
-namespace {
-
-QStringList rowOf(const FakeQueryView& view, int row) {
-    QStringList cells;
-    for (const QString& cell : view.rows.at(static_cast<std::size_t>(row - 1)))
-        cells << cell;
-    return cells;
-}
-
-class NetworkQueryTest : public SuiteOnEmulator {
-protected:
-    void start() {
-        // No records of its own: the test supplies them.
-        startLink(Transport::Pty, {QStringLiteral("--query-rate"), QStringLiteral("0")});
-        ASSERT_FALSE(HasFatalFailure());
-        view = std::make_unique<FakeQueryView>(suite->query);
-        suite->query.view = view.get();
-        suite->query.readDescription = [](const QString& address) {
-            return address == QStringLiteral("0A 1B FF") ? QStringLiteral("Pump house") : QString();
-        };
-    }
-
-    // Runs the query; the batches of records arrive 100 ms apart (a radio selection
-    // in between is an exchange with the radio, which starts with an empty receive
-    // buffer), and the query is stopped 100 ms after the last. `leftOver` is what
-    // the query left in the buffer.
-    void runQueryWith(const std::vector<QByteArray>& batches) {
-        int at = 100;
-        for (const QByteArray& batch : batches) {
-            QTimer::singleShot(at, &scope,
-                               [this, batch] { suite->link.ReceiveBuffer.append(batch); });
-            at += 100;
-        }
-        QTimer::singleShot(at, &scope, [this] {
-            leftOver = suite->link.ReceiveBuffer;
-            suite->query.ButtonStopQuery_Click();
-        });
-        suite->query.ButtonRunQuery_Click();
-    }
-
-    QByteArray leftOver;
-
-    std::unique_ptr<FakeQueryView> view;
-};
-
-} // namespace
+using Row = std::array<QString, 6>;
+using NetworkQueryTest = SuiteOnEmulator;
 
 TEST(QueryRecords, ARecordNotYetWholeOrUpToSixBytesOfAnythingWaitForMore) {
     EXPECT_EQ(examineQueryHead(bytes({0xCC, 0x85, 0x00, 0x01})).action, QueryHead::Action::Wait);
@@ -70,8 +26,30 @@ TEST(QueryRecords, ARecordNotYetWholeOrUpToSixBytesOfAnythingWaitForMore) {
 }
 
 TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) {
-    start();
+    // No records of its own: the test supplies them.
+    startLink(Transport::Pty, {QStringLiteral("--query-rate"), QStringLiteral("0")});
     ASSERT_FALSE(HasFatalFailure());
+    auto view = std::make_unique<FakeQueryView>(suite->query);
+    suite->query.view = view.get();
+    suite->query.readDescription = [](const QString& address) {
+        return address == QStringLiteral("0A 1B FF") ? QStringLiteral("Pump house") : QString();
+    };
+    // Runs the query; the batches of records arrive 100 ms apart (a radio selection
+    // in between is an exchange with the radio, which starts with an empty receive
+    // buffer), and the query is stopped 100 ms after the last. `leftOver` is what
+    // the query left in the buffer.
+    QByteArray leftOver;
+    auto runQueryWith = [&](const std::vector<QByteArray>& batches) {
+        int at = 100;
+        for (const QByteArray& batch : batches)
+            QTimer::singleShot(at += 100, &scope,
+                               [&, batch] { suite->link.ReceiveBuffer.append(batch); });
+        QTimer::singleShot(at + 100, &scope, [&] {
+            leftOver = suite->link.ReceiveBuffer;
+            suite->query.ButtonStopQuery_Click();
+        });
+        suite->query.ButtonRunQuery_Click();
+    };
     // A long record before any short one has no role or channel; later ones take
     // those of the last short record. Junk is dropped a byte at a time until a
     // record leads; six bytes that start no record wait for more.
@@ -81,10 +59,9 @@ TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) 
                   bytes({0xCC, 0x0A, 0x0A, 0x1B, 0xFF, 0x87, 0, 0, 0x5E, 0x6F, 0x01}),
                   QByteArray("\x11\x12\x13\x14\x15\x16", 6)});
 
-    ASSERT_EQ(view->rows.size(), 3u);
-    EXPECT_EQ(rowOf(*view, 1), (QStringList{"1", "0A 1B FF", "", "", "2", "Pump house"}));
-    EXPECT_EQ(rowOf(*view, 2), (QStringList{"2", "00 01 02", "Client", "5", "1", ""}));
-    EXPECT_EQ(rowOf(*view, 3), (QStringList{"3", "5E 6F 01", "Server", "A", "1", ""}));
+    EXPECT_EQ(view->rows, (std::vector<Row>{{"1", "0A 1B FF", "", "", "2", "Pump house"},
+                                            {"2", "00 01 02", "Client", "5", "1", ""},
+                                            {"3", "5E 6F 01", "Server", "A", "1", ""}}));
     EXPECT_EQ(suite->query.MacAddressList, (QStringList{"0A 1B FF", "00 01 02", "5E 6F 01"}));
     EXPECT_EQ(suite->query.MacAddressCount, 3);
     EXPECT_EQ(suite->query.RecordsParsed, 4);
@@ -123,8 +100,7 @@ TEST_F(NetworkQueryTest, EachAddressGetsOneRowAndChoosingARowAddressesItsRadio) 
     });
     runQueryWith({});
     EXPECT_TRUE(nestedReturned);
-    EXPECT_EQ(view->rows.size(), 1u);
-    EXPECT_EQ(rowOf(*view, 1), (QStringList{"", "", "", "", "", ""}));
+    EXPECT_EQ(view->rows, std::vector<Row>(1));
     EXPECT_TRUE(view->selector.isEmpty());
     EXPECT_EQ(suite->query.MacAddressCount, 0);
 }

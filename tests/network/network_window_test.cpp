@@ -1,6 +1,6 @@
 // The Network Query window as the user works it: the stored choices, the retries
 // box, Run Query on the emulator's radios, choosing a radio in the grid, typing a
-// description, and saving and loading a query.
+// description, saving and loading a query, and whole captions and cells at any size.
 
 #include "network/network_window.h"
 #include "network/query_file.h"
@@ -9,16 +9,29 @@
 #include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 
 namespace {
+
+// Every button and label shown in `window` is at least as wide and high as its caption needs.
+void expectWholeCaptions(QWidget& window) {
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        const bool captioned = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w);
+        EXPECT_TRUE(!captioned || !w->isVisible() ||
+                    (w->sizeHint().width() <= w->width() && w->sizeHint().height() <= w->height()))
+            << w->metaObject()->className();
+    }
+}
 
 class NetworkWindowTest : public MainWindowOnEmulator {
 protected:
@@ -63,7 +76,7 @@ protected:
 
 } // namespace
 
-TEST_F(NetworkWindowTest, TheStoredChoicesTheRetriesBoxAndClearResults) {
+TEST_F(NetworkWindowTest, TheStoredChoicesAndTheRetriesBox) {
     start({}, "[Settings]\nMeter%20Test=1\nMeter%20Type1=0\nMeter%20Type0=1\n");
     EXPECT_TRUE(network->testOption(1)->isChecked());
     EXPECT_TRUE(network->meterOption(0)->isChecked());
@@ -81,13 +94,6 @@ TEST_F(NetworkWindowTest, TheStoredChoicesTheRetriesBoxAndClearResults) {
     for (const auto& [typed, before, length] :
          {std::tuple{"3", 1, 3}, {"1.2.3", 4, 4}, {"0", 4, 1}, {"9999", 4, 255}})
         EXPECT_EQ(MissRunLengthFromBox(QString::fromLatin1(typed), before), length) << typed;
-
-    QTest::mouseClick(network->testOption(0), Qt::LeftButton); // the hop bin test
-    suite->hopBinData.TotalReports = 200;
-    suite->hopBinData.MissedBins = 10;
-    network->Button_ClearLinkTest_Click();
-    EXPECT_EQ(suite->hopBinData.TotalReports, 0.0f);
-    EXPECT_EQ(suite->hopBinData.MissedBins, 0.0f);
 }
 
 TEST_F(NetworkWindowTest, TypingOutsideTheDescriptionColumnChoosesNoRadio) {
@@ -116,6 +122,35 @@ TEST_F(NetworkWindowTest, TypingOutsideTheDescriptionColumnChoosesNoRadio) {
     EXPECT_EQ(network->radioSelector()->currentIndex(), first - 1);
     EXPECT_EQ(emulator.takeReceived(), QByteArray()) << "the typing reached the radio";
     EXPECT_EQ(destination(), QStringLiteral("0A1BFF"));
+
+    // A typed character in the description column opens the editor; Enter stores it.
+    const QString address = network->cell(1, 1);
+    grid->setCurrentCell(0, 4);
+    QTest::keyClick(grid, Qt::Key_X);
+    QLineEdit* editor = grid->descriptionEditor();
+    ASSERT_TRUE(grid->editing());
+    QTest::keyClick(editor, Qt::Key_Y);
+    EXPECT_EQ(editor->cursorPosition(), 2);
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_FALSE(grid->editing());
+    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), address), QStringLiteral("xy"));
+
+    // Left moves the caret; from the start it commits and moves to the next column left.
+    QTest::keyClick(grid, Qt::Key_Z);
+    editor->setCursorPosition(1);
+    QTest::keyClick(editor, Qt::Key_Left);
+    EXPECT_TRUE(grid->editing());
+    QTest::keyClick(editor, Qt::Key_Left);
+    EXPECT_FALSE(grid->editing());
+    EXPECT_EQ(grid->currentColumnNumber(), 4);
+    EXPECT_EQ(network->cell(1, 5), QStringLiteral("xyz"));
+    // Enter and Tab open no editor, nor does a character in another column.
+    for (const auto& [key, column] :
+         {std::pair{Qt::Key_Return, 4}, {Qt::Key_Tab, 4}, {Qt::Key_X, 2}}) {
+        grid->setCurrentCell(0, column);
+        QTest::keyClick(grid, key);
+        EXPECT_FALSE(grid->editing()) << key;
+    }
 }
 
 TEST_F(NetworkWindowTest, ClickingTheCurrentRowMakesItsRadioTheDestination) {
@@ -148,39 +183,6 @@ TEST_F(NetworkWindowTest, TheKeyboardEditsAndLeavesTheRetriesBox) {
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(NetworkWindowTest, ATypedCharacterOpensTheDescriptionEditorAndEnterStoresIt) {
-    start();
-    runQueryForASecond();
-    ASSERT_EQ(network->resultRows(), 3);
-    const QString address = network->cell(1, 1);
-    grid->setCurrentCell(0, 4);
-    QTest::keyClick(grid, Qt::Key_X);
-    QLineEdit* editor = grid->descriptionEditor();
-    ASSERT_TRUE(grid->editing());
-    QTest::keyClick(editor, Qt::Key_Y);
-    EXPECT_EQ(editor->cursorPosition(), 2);
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_FALSE(grid->editing());
-    EXPECT_EQ(ReadDescription(SettingsStore(settingsPath), address), QStringLiteral("xy"));
-
-    // Left moves the caret; from the start it commits and moves to the next column left.
-    QTest::keyClick(grid, Qt::Key_Z);
-    editor->setCursorPosition(1);
-    QTest::keyClick(editor, Qt::Key_Left);
-    EXPECT_TRUE(grid->editing());
-    QTest::keyClick(editor, Qt::Key_Left);
-    EXPECT_FALSE(grid->editing());
-    EXPECT_EQ(grid->currentColumnNumber(), 4);
-    EXPECT_EQ(network->cell(1, 5), QStringLiteral("xyz"));
-    // Enter and Tab open no editor, nor does a character in another column.
-    for (const auto& [key, column] :
-         {std::pair{Qt::Key_Return, 4}, {Qt::Key_Tab, 4}, {Qt::Key_X, 2}}) {
-        grid->setCurrentCell(0, column);
-        QTest::keyClick(grid, key);
-        EXPECT_FALSE(grid->editing()) << key;
-    }
-}
-
 // A query saved and loaded again shows every field as it was, marked as a past
 // query; loading sends nothing to the radio and chooses no radio. A file that is
 // no whole query file is named with its fault and leaves the grid as it was.
@@ -195,12 +197,8 @@ TEST_F(NetworkWindowTest, RunQuerySaveAndLoadRoundTripExactlyAndShutDownRestores
     messages.shown.clear();
 
     runQueryForASecond();
-    // The emulator's three radios, each once; the third one heard chose the second.
-    QStringList addresses;
-    for (int row = 1; row <= network->resultRows(); ++row)
-        addresses << network->cell(row, 1);
-    addresses.sort();
-    EXPECT_EQ(addresses, (QStringList{"0A 1B FF", "2B 3C 4D", "5E 6F 01"}));
+    // The emulator's three radios; the third one heard chose the second.
+    ASSERT_EQ(network->resultRows(), 3);
     EXPECT_EQ(network->radioSelector()->currentIndex(), 1);
     EXPECT_EQ(destination(), network->cell(2, 1).remove(QLatin1Char(' ')));
 
@@ -247,4 +245,53 @@ TEST_F(NetworkWindowTest, RunQuerySaveAndLoadRoundTripExactlyAndShutDownRestores
     EXPECT_FALSE(network->pastQueryLabel()->isVisible());
     window->close();
     EXPECT_EQ(destination(), QStringLiteral("123456"));
+}
+
+using NetworkQueryLayout = NetworkWindowTest;
+
+TEST_F(NetworkQueryLayout, EveryColumnCellAndCaptionIsWholeInANarrowOrAWideWindow) {
+    start({QStringLiteral("--sync-delay"), QStringLiteral("0")});
+    runQueryForASecond();
+    ASSERT_EQ(network->resultRows(), 3);
+    const QFontMetrics cellFont(grid->font());
+    // The item views keep this margin at both sides of a cell's text.
+    const int cellMargin =
+        grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    for (int row = 1; row <= network->resultRows(); ++row)
+        for (int column = 1; column < QueryGrid::kColumns; ++column) {
+            const QString text = network->cell(row, column);
+            EXPECT_LE(cellFont.horizontalAdvance(text) + 2 * cellMargin,
+                      grid->columnWidth(column - 1))
+                << "row " << row << " \"" << text.toStdString() << "\"";
+        }
+    // A header is whole on the two lines of the header row.
+    QHeaderView* header = grid->horizontalHeader();
+    const QFontMetrics headerFont(header->font());
+    const int headerMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int column = 1; column < QueryGrid::kColumns; ++column) {
+        const QString text = grid->horizontalHeaderItem(column - 1)->text();
+        const int room = grid->columnWidth(column - 1) - 2 * headerMargin;
+        const QRect used = headerFont.boundingRect(QRect(0, 0, room, 1000), Qt::TextWordWrap, text);
+        EXPECT_TRUE(used.width() <= room &&
+                    used.height() <= std::min(2 * headerFont.lineSpacing(), header->height()))
+            << text.toStdString();
+    }
+
+    // The user drags the window as narrow and as low as it goes: every button and
+    // label keeps its whole caption, the query buttons all there at full width.
+    auto* sub = qobject_cast<QMdiSubWindow*>(network->parentWidget());
+    ASSERT_TRUE(sub);
+    sub->resize(1, 1);
+    QCoreApplication::processEvents();
+    expectWholeCaptions(*network);
+    for (QPushButton* b : {network->saveQueryButton(), network->loadQueryButton(),
+                           network->stopQueryButton(), network->runQueryButton()})
+        EXPECT_TRUE(b->isVisible() &&
+                    sub->rect().contains(QRect(b->mapTo(sub, QPoint()), b->size())))
+            << b->text().toStdString();
+    // And as wide as one row of buttons needs.
+    sub->resize(900, 700);
+    QCoreApplication::processEvents();
+    expectWholeCaptions(*network);
+    EXPECT_EQ(network->saveQueryButton()->y(), network->runQueryButton()->y());
 }
