@@ -45,15 +45,6 @@ void writeRecording(const QString& path, int count) {
 // readout under another.
 TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
     startSuite({u"--report-rate"_s, u"500"_s});
-    EXPECT_EQ(window->windowTitle(), u"Veltrane Diagnostics Suite"_s);
-    QStringList menus;
-    for (QAction* menu : window->menuBar()->actions())
-        menus << menu->text().remove(u'&');
-    EXPECT_EQ(menus.join(u' '), u"File Edit Tools Settings Window Help"_s);
-    for (QToolBar* bar : window->findChildren<QToolBar*>())
-        for (QAction* action : bar->actions())
-            EXPECT_TRUE(action->text().isEmpty() || !action->toolTip().isEmpty())
-                << qPrintable(action->text());
     NetworkWindow* network = window->networkWindow();
     ASSERT_TRUE(window->hopBinWindow() && network);
     EXPECT_TRUE(network->testOption(0)->isChecked());
@@ -76,7 +67,7 @@ TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
     QLabel* total = network->totalLabel();
     QLabel* missed = network->missedBinsLabel();
     const auto showsZero = [&] {
-        return total->text() == u"Total: 0"_s && missed->text() == u"Missed Bins: 0"_s;
+        return total->text() + missed->text() == u"Total: 0Missed Bins: 0"_s;
     };
     const auto shown = [&](bool visible) {
         return total->isVisible() == visible && missed->isVisible() == visible;
@@ -100,7 +91,6 @@ TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
     QTest::mouseClick(network->testOption(1), Qt::LeftButton);
     SpectrumWindow* spectrum = window->spectrumWindow();
     ASSERT_TRUE(spectrum);
-    EXPECT_EQ(spectrum->windowTitle(), u"Spectrum Analyzer"_s);
     EXPECT_EQ(window->hopBinWindow(), nullptr);
     expectTiled(spectrum->parentWidget());
     EXPECT_TRUE(shown(false));
@@ -176,12 +166,13 @@ TEST_F(MainWindowOnEmulator, PlayRunsLiveAndClosingDuringTheRunRestoresTheRadio)
 
 // The spectrum window's keys as the radio tool's key codes: F1 to F7 and the arrows.
 TEST(SpectrumWindowKeys, FunctionAndArrowKeysOnly) {
-    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F1), 0x70);
-    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F7), 0x76);
-    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Left), 0x25);
-    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Right), 0x27);
-    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_F8), 0);
-    EXPECT_EQ(SpectrumWindow::virtualKeyCode(Qt::Key_Up), 0);
+    for (const auto& [key, code] : {std::pair{Qt::Key_F1, 0x70},
+                                    {Qt::Key_F7, 0x76},
+                                    {Qt::Key_Left, 0x25},
+                                    {Qt::Key_Right, 0x27},
+                                    {Qt::Key_F8, 0},
+                                    {Qt::Key_Up, 0}})
+        EXPECT_EQ(SpectrumWindow::virtualKeyCode(key), code) << key;
 }
 
 // The recording controls of the window itself: the selector's entries, the counter
@@ -268,9 +259,15 @@ TEST_F(MainWindowOnEmulator, CounterAndSliderMoveWhileRecordingAndPlayingBack) {
     EXPECT_GE(playValues, 5);
 }
 
-// Help > About, chosen with the mouse again and again, shows one box.
+// Help > About, chosen with the mouse again and again, shows one box; Help > Help
+// opens the user guide.
 TEST_F(MainWindowOnEmulator, HelpAboutShowsOneBoxAndBringsItBack) {
     startSuite();
+    QString opened;
+    window->openDocument = [&opened](const QString& path) { return !(opened = path).isEmpty(); };
+    chooseFromMenu(*window, u"&Help"_s, u"Help"_s);
+    EXPECT_TRUE(opened.endsWith(u"/user-guide.html"_s)) << qPrintable(opened);
+    EXPECT_TRUE(messages.shown.isEmpty());
     const auto chooseAbout = [&](int times) {
         for (int i = 0; i < times; ++i)
             chooseFromMenu(*window, u"&Help"_s, u"About"_s);
