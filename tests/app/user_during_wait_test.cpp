@@ -40,15 +40,15 @@ protected:
     }
     // Runs `what` after `ms`, inside whatever wait is running then.
     void at(int ms, std::function<void()> what) { QTimer::singleShot(ms, &scope, std::move(what)); }
-    // Starts `action` from the event loop (a click whose handler runs the loop
-    // until Stop) and returns a flag that is raised when the click has returned.
-    std::shared_ptr<bool> clickLater(QAction* action) {
+    // Runs `what` from the event loop (a click whose handler runs the loop until
+    // Stop) and returns a flag that is raised when it has returned.
+    std::shared_ptr<bool> later(std::function<void()> what) {
         auto returned = std::make_shared<bool>(false);
-        at(0, [this, action, returned] {
-            click(action);
-            *returned = true;
-        });
+        at(0, [what, returned] { what(), *returned = true; });
         return returned;
+    }
+    std::shared_ptr<bool> clickLater(QAction* action) {
+        return later([this, action] { click(action); });
     }
     bool radioInNormalMode() { return emulator.command(u"state"_s).contains(u"mode=0"_s); }
     // Nothing reaches the radio for a while.
@@ -77,12 +77,7 @@ TEST_F(UserDuringWait, ClosingTheQueryWindowDuringARadioSelectionEndsBoth) {
     ASSERT_TRUE(network);
     QPushButton* runQuery = buttonCalled(network, u"Run Query"_s);
     ASSERT_TRUE(runQuery);
-
-    auto returned = std::make_shared<bool>(false);
-    at(0, [&, returned] {
-        QTest::mouseClick(runQuery, Qt::LeftButton);
-        *returned = true;
-    });
+    auto returned = later([runQuery] { QTest::mouseClick(runQuery, Qt::LeftButton); });
     at(1000, [&] {
         emulator.command(u"silent 1"_s);
         QComboBox* selector = network->radioSelector();
@@ -208,17 +203,11 @@ TEST_F(UserDuringWait, ASpectrumPlaybackLeavesTheRadioAloneUntilRecordStartsALiv
     QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
     window->setFileDialogs(files);
     const QString path = dir.filePath(u"sweeps.san"_s);
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        const int points = suite->settings.NumberOfPoints;
-        for (int sweep = 0; sweep < 20; ++sweep)
-            for (int point = 0; point < points; ++point) {
-                const FileVar record{static_cast<std::int16_t>(point),
-                                     static_cast<float>(1000 + 300 * sweep), 0.5f, 0.5f};
-                file.write(encodeRecord(record).data(), 16);
-            }
-    }
+    std::vector<FileVar> sweeps;
+    for (int sweep = 0; sweep < 20; ++sweep)
+        for (int point = 0; point < suite->settings.NumberOfPoints; ++point)
+            sweeps.push_back({static_cast<std::int16_t>(point), 1000.0f + 300 * sweep, 0.5f, 0.5f});
+    writeRecords(path, sweeps);
     files.openAnswer = path;
     click(window->loadFileAction());
     ASSERT_EQ(window->sourceSelector()->currentIndex(), 1);

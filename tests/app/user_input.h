@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "support/suite_fixture.h"
 
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,6 +30,14 @@ inline void chooseFromMenu(MainWindow& window, const QString& title, const QStri
     ASSERT_TRUE(runEventsUntil([&] { return menu->isVisible(); }));
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
     ASSERT_TRUE(runEventsUntil([&] { return !menu->isVisible(); }));
+}
+
+// A recording of `records`, 16 bytes each, as the suite writes them.
+inline void writeRecords(const QString& path, const std::vector<FileVar>& records) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (const FileVar& record : records)
+        file.write(encodeRecord(record).data(), 16);
 }
 
 // The push button captioned `text` inside `parent`, or null.

@@ -68,11 +68,8 @@ TEST_F(LinkLoss, PulledAdapterDuringARunIsReportedOnceAndTheCloseDoesNotWait) {
     AcquisitionControl acquisition(*suite, view);
 
     QTimer::singleShot(800, &scope, [this] { emulator.kill(); });
-    bool stoppedByTest = false;
-    QTimer::singleShot(15000, &scope, [&] {
-        stoppedByTest = true; // a safety net: the lost link should have ended the run
-        suite->flags.StopRequested = true;
-    });
+    bool stoppedByTest = false; // a safety net: the lost link should have ended the run
+    QTimer::singleShot(15000, &scope, [&] { stoppedByTest = suite->flags.StopRequested = true; });
     acquisition.Play(); // Play with "Real-Time": the run ends when the link is lost
     ASSERT_FALSE(stoppedByTest);
     EXPECT_GT(suite->hopBinData.TotalReports, 10.0f);

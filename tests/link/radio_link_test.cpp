@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTemporaryFile>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -78,13 +77,9 @@ TEST_F(RadioLinkTest, MissingBusyAndNonSerialDevicesFailCleanly) {
     Suite other(messages, status, surfaces);
     other.settings.applyStartupConversions();
     other.link.FillPortSettings();
-    QTemporaryFile plainFile;
-    ASSERT_TRUE(plainFile.open());
-    for (const QString& device :
-         {u"/dev/no-such-radio"_s, emulator.devicePath(), u"/dev/null"_s, plainFile.fileName()}) {
+    for (const QString& device : {u"/dev/no-such-radio"_s, emulator.devicePath(), u"/dev/null"_s}) {
         other.link.DeviceOverride = device; // the emulator's is already open in `suite`
-        EXPECT_FALSE(other.link.OpenPort(0)) << qPrintable(device);
-        EXPECT_FALSE(other.link.PortIsOpen);
+        EXPECT_FALSE(other.link.OpenPort(0) || other.link.PortIsOpen) << qPrintable(device);
     }
     EXPECT_TRUE(messages.shown.isEmpty()); // the caller decides what to tell the user
 
@@ -106,9 +101,7 @@ TEST_F(RadioLinkTest, SendAfterTheRadioCameBackReopensAndDropsTheMessage) {
 
     suite->link.SendBuffer = radio::enterAtCommand();
     EXPECT_EQ(suite->link.SendToRadio(0), 0);
-    EXPECT_TRUE(suite->link.PortIsOpen);
-    EXPECT_TRUE(messages.shown.isEmpty());
-    EXPECT_FALSE(suite->flags.StopRequested);
+    EXPECT_TRUE(suite->link.PortIsOpen && messages.shown.isEmpty() && !suite->flags.StopRequested);
     suite->modes.ChangeRadioState(ModeProtocol::AtCommand, false); // the link works again
     EXPECT_EQ(suite->modes.RadioState, ModeProtocol::AtCommand);
 }
@@ -123,9 +116,7 @@ TEST_F(RadioLinkTest, RefusedFailsAtOnceAndAPeerThatNeverAcceptsTimesOut) {
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     suite->settings.TcpPort = probe.serverPort();
     probe.close();
-    EXPECT_FALSE(suite->link.OpenPort(0));
-    EXPECT_FALSE(suite->link.ConnectTimedOut);
-    EXPECT_FALSE(suite->link.PortIsOpen);
+    EXPECT_FALSE(suite->link.OpenPort(0) || suite->link.ConnectTimedOut || suite->link.PortIsOpen);
 
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(listener, 0);
@@ -136,11 +127,10 @@ TEST_F(RadioLinkTest, RefusedFailsAtOnceAndAPeerThatNeverAcceptsTimesOut) {
     ASSERT_EQ(::listen(listener, 0), 0);
     socklen_t length = sizeof address;
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::vector<int> fillers;
-    for (int i = 0; i < 3; ++i) {
-        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
-        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    }
+    int fillers[3];
+    for (int& s : fillers)
+        ::connect(s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0),
+                  reinterpret_cast<sockaddr*>(&address), sizeof address);
     runEventsFor(100);
 
     suite->settings.TcpPort = ntohs(address.sin_port);
@@ -148,8 +138,7 @@ TEST_F(RadioLinkTest, RefusedFailsAtOnceAndAPeerThatNeverAcceptsTimesOut) {
     QTimer ui;
     QObject::connect(&ui, &QTimer::timeout, [&ticks] { ++ticks; });
     ui.start(100);
-    EXPECT_FALSE(suite->link.OpenTcpLink(0));
-    EXPECT_TRUE(suite->link.ConnectTimedOut);
+    EXPECT_TRUE(!suite->link.OpenTcpLink(0) && suite->link.ConnectTimedOut);
     EXPECT_GT(ticks, 0); // the event loop ran while it waited
     for (int s : fillers)
         ::close(s);

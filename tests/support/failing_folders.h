@@ -5,20 +5,18 @@
 #include <QString>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 // A folder nothing can be written to. Permissions stop an ordinary user; the
-// superuser ignores them, so for root the folder becomes a read-only tmpfs. Empty
-// when neither works (the test is then skipped).
+// superuser ignores them, so for root the folder becomes a read-only tmpfs. Its
+// path is empty when neither works (the caller then skips the check).
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString& path) : path_(path) {
         QDir().mkpath(path_);
         QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner);
-        if (!writable())
-            return;
-        if (::mount("tmpfs", path_.toLocal8Bit().constData(), "tmpfs", MS_RDONLY, "size=16k") == 0)
-            mounted_ = true;
+        if (writable())
+            mounted_ = ::mount("tmpfs", QFile::encodeName(path_).constData(), "tmpfs", MS_RDONLY,
+                               "size=16k") == 0;
         if (writable())
             path_.clear();
     }
@@ -28,18 +26,12 @@ public:
         QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-
-    // Empty when no read-only folder could be made.
     QString path() const { return path_; }
 
 private:
     bool writable() const {
         QFile probe(path_ + QStringLiteral("/probe"));
-        const bool ok = probe.open(QIODevice::WriteOnly);
-        if (ok)
-            probe.remove();
-        return ok;
+        return probe.open(QIODevice::WriteOnly) && probe.remove();
     }
     QString path_;
     bool mounted_ = false;
@@ -58,7 +50,6 @@ public:
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &before_); }
     FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
     bool active() const { return active_; }
 
 private:

@@ -2,112 +2,55 @@
 
 #include <QFile>
 #include <QMap>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
-#include <vector>
 
-// A saved site report read back the way a person reads it: the tables by their id,
-// row by row, and the text of the printed PDF.
-struct ReportCell {
-    QString text;
-    QString background; // the cell's bgcolor, if any
-};
-using ReportTable = std::vector<std::vector<ReportCell>>; // rows of data cells (no <th>)
+// A saved site report read the way a person reads it: each table by its id ("facts"
+// for the unnamed "Connection and run" table) as rows of "cell | cell", a coloured
+// cell as "text #RRGGBB"; "p" holds every paragraph and list item, "img" one entry
+// per embedded PNG picture and "error" what made the HTML unreadable.
+using ReadReport = QMap<QString, QStringList>;
 
-struct ParsedReport {
-    bool wellFormed = false;
-    QString error;
-    QMap<QString, ReportTable> tables; // by id
-    QMap<QString, QString> facts;      // the "Connection and run" table: name -> value
-    QStringList paragraphs;            // text of every <p> and <li>
-    int images = 0;                    // embedded PNG pictures
-};
-
-inline ParsedReport parseReport(const QString& html) {
-    ParsedReport parsed;
+inline ReadReport readReport(const QString& html) {
+    ReadReport report;
     QXmlStreamReader xml(html);
-    QString tableId;
-    bool anonymousTable = false;
-    std::vector<ReportCell>* row = nullptr;
-    QString th, text;
-    bool inCell = false, inHeader = false, inPara = false;
-    ReportCell cell;
+    QString table, row, text, colour;
+    bool dataRow = false;
     while (!xml.atEnd()) {
         xml.readNext();
         const QStringView name = xml.name();
+        const auto attribute = [&](const char* a) {
+            return xml.attributes().value(QLatin1String(a)).toString();
+        };
         if (xml.isStartElement()) {
-            if (name == u"table") {
-                tableId = xml.attributes().value(QStringLiteral("id")).toString();
-                anonymousTable = tableId.isEmpty();
-            } else if (name == u"tr" && !tableId.isEmpty()) {
-                parsed.tables[tableId].emplace_back();
-                row = &parsed.tables[tableId].back();
-            } else if (name == u"td") {
-                inCell = true;
-                cell = ReportCell{QString(),
-                                  xml.attributes().value(QStringLiteral("bgcolor")).toString()};
-            } else if (name == u"th") {
-                inHeader = true;
-                th.clear();
-            } else if (name == u"p" || name == u"li") {
-                inPara = true;
-                text.clear();
-            } else if (name == u"img" && xml.attributes()
-                                             .value(QStringLiteral("src"))
-                                             .startsWith(u"data:image/png;base64,")) {
-                ++parsed.images;
-            }
+            if (name == u"table")
+                table = attribute("id").isEmpty() ? QStringLiteral("facts") : attribute("id");
+            else if (name == u"tr")
+                row.clear(), dataRow = false;
+            else if (name == u"td" || name == u"th" || name == u"p" || name == u"li")
+                text.clear(), colour = attribute("bgcolor");
+            else if (name == u"img" && attribute("src").startsWith(u"data:image/png;base64,"))
+                report[QStringLiteral("img")] << QString();
         } else if (xml.isCharacters()) {
-            if (inCell)
-                cell.text += xml.text();
-            else if (inHeader)
-                th += xml.text();
-            if (inPara)
-                text += xml.text();
+            text += xml.text();
         } else if (xml.isEndElement()) {
-            if (name == u"td") {
-                inCell = false;
-                if (row)
-                    row->push_back(cell);
-                else if (anonymousTable)
-                    parsed.facts[th] = cell.text;
-            } else if (name == u"th") {
-                inHeader = false;
-            } else if (name == u"tr") {
-                if (row && row->empty())
-                    parsed.tables[tableId].pop_back(); // a header row
-                row = nullptr;
-            } else if (name == u"table") {
-                tableId.clear();
-                anonymousTable = false;
+            if (name == u"td" || name == u"th") {
+                dataRow = dataRow || name == u"td"; // a row of headings only is not read
+                row += (row.isEmpty() ? QString() : QStringLiteral(" | ")) + text +
+                       (colour.isEmpty() ? QString() : u' ' + colour);
+            } else if (name == u"tr" && dataRow) {
+                report[table] << row;
             } else if (name == u"p" || name == u"li") {
-                inPara = false;
-                parsed.paragraphs << text;
+                report[QStringLiteral("p")] << text;
             }
         }
     }
-    parsed.wellFormed = !xml.hasError();
-    parsed.error = xml.errorString();
-    return parsed;
+    if (xml.hasError())
+        report[QStringLiteral("error")] << xml.errorString();
+    return report;
 }
 
 inline QString readText(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// The PDF's text through pdftotext (poppler-utils); a null string when the tool
-// is missing.
-inline QString pdfText(const QString& path) {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return QString();
-    QProcess process;
-    process.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QStringLiteral("<pdftotext failed>");
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
