@@ -1,7 +1,10 @@
-// The markers of a running spectrum sweep: the searches, the keys that steer them,
-// the diamonds on the trace and the readouts printed in the plot's corner.
+// What the spectrum window draws, as a recording surface keeps it: the plot, the
+// grid and its labels, the key help under it, the three traces, and the markers of
+// a running sweep with the keys that steer them and the readouts in the corner.
 
 #include "spectrum/spectrum_context.h"
+#include "spectrum/spectrum_geometry.h"
+#include "spectrum/spectrum_peaks.h"
 #include "support/fakes.h"
 #include "support/readouts_on_screen.h"
 
@@ -13,24 +16,47 @@ namespace {
 using Op = RecordingSurface::Op;
 using M = SpectrumMarkers;
 
-constexpr Colour kPlotBack = 0x010101, kMarker1 = 0x0000F1, kMarker2 = 0x0000F2;
-constexpr Colour kMessage = 0x00AA00;
+constexpr Colour kPlotBack = 0x010101, kGrid = 0x804000, kLabel = 0x000002, kGraph = 0x00FF00;
+constexpr Colour kMarker1 = 0x0000F1, kMarker2 = 0x0000F2, kMessage = 0x00AA00;
 
-// 50 points on the default 9000-wide window, point i centred at 580 + 160 i (at
-// 902 + (i + 1) x 26 / 51 MHz), every one measured at -90 dB.
+QString where(const Op& op) {
+    return QStringLiteral("%1 %2 %3 %4").arg(op.x1).arg(op.y1).arg(op.x2).arg(op.y2);
+}
+
+// The colours of the lines drawn, in order, one for each run of one colour.
+QString lineColours(const RecordingSurface& surface) {
+    QStringList runs;
+    for (const Op& op : surface.opsOf(Op::Kind::Line))
+        if (runs.isEmpty() || runs.back() != QString::number(op.colour, 16))
+            runs << QString::number(op.colour, 16);
+    return runs.join(' ');
+}
+
+// The default window: 9000 x 6000 twips, margins 500, a running sweep of 50 points,
+// point i centred at 580 + 160 i (at 902 + (i + 1) x 26 / 51 MHz), every one measured
+// at -90 dB (y 3700), the peak at y 2000 + i and the average at 2500 + i.
 class SpectrumMarkersTest : public ::testing::Test {
 protected:
     void SetUp() override {
         settings.BackgroundColor = kPlotBack;
+        settings.GridColor = kGrid;
+        settings.LabelColor = kLabel;
+        settings.GraphColor = kGraph;
         settings.Marker1Color = kMarker1;
         settings.Marker2Color = kMarker2;
         settings.MessageColor = kMessage;
+        surface.setBackColor(0xF0F0F0);
         data.resize(settings.NumberOfPoints);
         display.LayoutSpectrumLegend();
         display.ComputeCellGeometry();
         markers.repaintWindow = [this] { display.PaintSpectrumWindow(true); };
         flags.SpectrumStopped = false;
         setLevels(0, 49, -90);
+        for (std::int32_t i = 0; i < 50; ++i) {
+            SweepPoint& p = data.SweepPoints[static_cast<std::size_t>(i)];
+            p.PeakY = p.PeakEndY = 2000 + i;
+            p.AverageY = p.AverageEndY = 2500 + i;
+        }
     }
     void setLevels(int from, int to, double level) {
         for (int i = from; i <= to; ++i) {
@@ -58,8 +84,152 @@ protected:
     SpectrumMarkers markers{settings, flags, data, status, surfaces};
     SpectrumDisplay display{settings, flags, data, markers, surfaces};
 };
+using SpectrumDisplayTest = SpectrumMarkersTest;
 
 } // namespace
+
+TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotLabelsTheGridAndFitsTheKeyHelp) {
+    flags.SpectrumStopped = true;
+    display.PaintSpectrumWindow(true);
+    const auto& ops = surface.ops();
+    ASSERT_GE(ops.size(), 2u);
+    EXPECT_EQ(std::tuple(ops[0].kind, ops[0].colour), std::tuple(Op::Kind::Clear, 0xF0F0F0u));
+    EXPECT_EQ(std::tuple(ops[1].colour, where(ops[1])), std::tuple(kPlotBack, "500 500 8500 5000"));
+    EXPECT_EQ(surface.findText(QStringLiteral("904.6"))->colour, kLabel);
+    const auto grid = surface.linesIn(kGrid); // reaching 100 beyond the plot as ticks
+    EXPECT_EQ(where(grid.at(2)) + ", " + where(grid.at(3)), "1300 500 1300 5100, 400 950 8500 950");
+    surface.reset();
+    display.PaintSpectrumWindow(false);
+    EXPECT_TRUE(surface.opsOf(Op::Kind::Clear).empty());
+    // The key help takes columns of 2100 twips below the plot: 3 rows of 3, 9 rows of
+    // 1, 5 rows of 2, one row.
+    for (const auto& [width, plot] :
+         {std::pair(9000, 5000), {5199, 3800}, {5200, 4600}, {22000, 5400}}) {
+        SCOPED_TRACE(width);
+        surface.resize(width, 6000);
+        display.LayoutSpectrumLegend();
+        surface.reset();
+        display.PaintSpectrumWindow(true);
+        EXPECT_EQ(surface.opsOf(Op::Kind::FillRect).at(0).y2, plot);
+        EXPECT_NE(surface.findText(QStringLiteral("Right Arrow: Marker Right")), nullptr);
+    }
+    // The scale labels divide the span and seventy decibels into the grid.
+    const struct {
+        float span;
+        int grid;
+        const char* labels; // frequency and amplitude of each line, in order
+    } scales[] = {
+        {26, 10,
+         "902 -40 904.6 -47 907.2 -54 909.8 -61 912.4 -68 915 -75 917.6 -82 920.2 -89 "
+         "922.8 -96 925.4 -103 928 -110"},
+        {20, 3, "905 -40 911.7 -63.3 918.3 -86.7 925 -110"},
+    };
+    for (const auto& c : scales) {
+        settings.Span = c.span;
+        settings.NumberOfGradiants = c.grid;
+        surface.reset();
+        display.PaintSpectrumWindow(true);
+        EXPECT_EQ(surface.linesIn(kGrid).size(), 2u * (c.grid + 1));
+        const auto texts = surface.texts();
+        EXPECT_EQ(QStringList(texts.begin(), texts.begin() + 2 * (c.grid + 1)).join(' '), c.labels);
+    }
+    // Tenths, halves to even as written in decimal.
+    EXPECT_EQ(oneDecimalText(0.25) + oneDecimalText(0.35) + oneDecimalText(902.25) + " " +
+                  oneDecimalText(-0.04),
+              "0.20.4902.2 0");
+}
+
+// Old average, peak and real-time erased in the plot's colour, the grid again, then
+// average (white), peak (cyan) and real-time: 50 segments each, from edge to edge.
+TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
+    for (SweepPoint& old : data.PreviousSweepPoints) {
+        old.TraceY = old.TraceEndY = 4000;
+        old.PeakY = old.PeakEndY = 3500;
+        old.AverageY = old.AverageEndY = 3700;
+    }
+    display.PaintSpectrumTraces();
+    EXPECT_EQ(lineColours(surface), "10101 804000 ffffff ffff00 ff00");
+    const auto lines = surface.opsOf(Op::Kind::Line);
+    ASSERT_EQ(lines.size(), 322u);
+    EXPECT_EQ(where(lines[0]) + ", " + where(lines[50]) + ", " + where(lines[100]),
+              "500 3700 740 3700, 500 3500 740 3500, 500 4000 740 4000");
+    EXPECT_EQ(where(lines[172]) + ", " + where(lines[222]) + ", " + where(lines[321]),
+              "500 2500 740 2501, 500 2000 740 2001, 8260 3700 8500 3700");
+    // Peak and average are remembered as drawn; the acquisition keeps the real-time.
+    const SweepPoint& old = data.PreviousSweepPoints[7];
+    EXPECT_EQ(
+        std::vector<int>({old.PeakY, old.PeakEndY, old.AverageY, old.AverageEndY, old.TraceY}),
+        std::vector<int>({2007, 2007, 2507, 2507, 4000}));
+    // Released toggles: only the real-time trace is still erased, nothing is drawn.
+    settings.PeakCheck = settings.AverageCheck = settings.RealTimeCheck = 0;
+    surface.reset();
+    display.PaintSpectrumTraces();
+    EXPECT_EQ(std::tuple(lineColours(surface), surface.opsOf(Op::Kind::Line).size()),
+              std::tuple("10101 804000", 72u));
+}
+
+TEST_F(SpectrumDisplayTest, OnlyRunsOfMeasuredPointsAreDrawn) {
+    // Points at 100, 300, ... 900 in a plot from 0 to 1000; y 0 is "not measured".
+    const std::pair<std::vector<std::int32_t>, const char*> cases[] = {
+        {{10, 20, 30, 40, 50},
+         "0 10 300 21, 0 10 300 21, 300 20 500 31, 500 30 700 41, 700 40 1000 51"},
+        {{0, 20, 0, 0, 0}, ""},
+        {{10, 0, 30, 0, 50}, ""},
+        {{0, 0, 30, 40, 0}, "500 30 700 41, 500 30 700 41"},
+        {{0, 0, 0, 40, 50}, "700 40 900 51, 700 40 1000 51"},
+        {{10, 20, 0, 0, 0}, "0 10 300 21, 0 10 300 21"},
+        {{10}, ""},
+    };
+    for (const auto& [y, expected] : cases) {
+        std::vector<std::int32_t> endY = y, x{100, 300, 500, 700, 900};
+        for (auto& v : endY)
+            v += v ? 1 : 0; // a segment arrives at its end point's end y
+        QStringList lines;
+        for (const Segment& s : traceSegments(x, 0, 1000, y, endY))
+            lines << QStringLiteral("%1 %2 %3 %4").arg(s.x1).arg(s.y1).arg(s.x2).arg(s.y2);
+        EXPECT_EQ(lines.join(QStringLiteral(", ")), expected);
+    }
+}
+
+TEST_F(SpectrumDisplayTest, TracesTextsAndMarkersOnlyWhileASweepRuns) {
+    flags.SpectrumStopped = true;
+    markers.FrequencyReadout = QStringLiteral("Frequency (MHz): 1");
+    settings.MessageColor = kGraph;
+    display.PaintSpectrumWindow(true);
+    EXPECT_TRUE(surface.linesIn(kGraph).empty());
+    EXPECT_EQ(surface.findText(markers.FrequencyReadout), nullptr);
+    flags.SpectrumStopped = false;
+    surface.reset();
+    display.PaintSpectrumWindow(true);
+    // Traces, then the readouts, then the markers on top.
+    const auto& ops = surface.ops();
+    const auto first = [&](Colour colour, Op::Kind kind) {
+        return std::find_if(ops.begin(), ops.end(),
+                            [&](const Op& op) { return op.colour == colour && op.kind == kind; }) -
+               ops.begin();
+    };
+    const auto readout = first(kGraph, Op::Kind::Text); // the message colour
+    EXPECT_EQ(std::count_if(ops.begin(), ops.begin() + readout,
+                            [](const Op& op) { return op.colour == kGraph; }),
+              50);
+    EXPECT_LT(readout, first(kMarker1, Op::Kind::Line));
+    // Erasing one trace draws its shown segments in the plot's colour.
+    surface.reset();
+    display.EraseTrace(SpectrumDisplay::Trace::Peak);
+    EXPECT_EQ(std::tuple(lineColours(surface), surface.ops().size(), where(surface.ops()[2])),
+              std::tuple("10101", 50u, "740 2001 900 2002"));
+    // A closed window is not painted, but what is on the screen is still remembered.
+    surfaces.spectrumOpen = false;
+    surface.reset();
+    data.SweepPoints[3].PeakY = 1;
+    display.LayoutSpectrumLegend();
+    display.ComputeCellGeometry();
+    display.PaintSpectrumWindow(true);
+    display.EraseTrace(SpectrumDisplay::Trace::Peak);
+    display.PaintSpectrumTraces();
+    EXPECT_TRUE(surface.ops().empty());
+    EXPECT_EQ(data.PreviousSweepPoints[3].PeakY, 1);
+}
 
 TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibels) {
     const struct {
@@ -232,4 +402,21 @@ TEST_F(SpectrumMarkersTest, TheKeysSteerOnlyARunningSweep) {
     EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(true, true));
     ASSERT_FALSE(surface.ops().empty());
     EXPECT_EQ(surface.ops()[0].kind, Op::Kind::Clear);
+}
+
+// The report lists the points that F5 stops at from the left end: a bump counts
+// only when it stands more than 5 dB above the dips on both of its sides.
+TEST(SpectrumPeaks, EveryPeakOfTheRuleFromLeftToRight) {
+    //                            0    1    2    3    4    5    6    7    8    9   10   11
+    const std::vector<int> trace{-90, -90, -70, -90, -88, -85, -90, -90, -60, -62, -90, -90};
+    // 2 and 8 stand out; the 5 dB ripple at 5 does not (it must rise MORE than 5).
+    EXPECT_EQ(peaks::allPeaks(trace), (std::vector<int>{2, 8}));
+    EXPECT_EQ(peaks::nextPeak(trace, 2, false), 8);
+    EXPECT_EQ(peaks::nextPeak(trace, 8, true), 2);
+    EXPECT_EQ(peaks::nextPeak(trace, 8, false), std::nullopt);
+
+    // A peak at the very end has no fall after it; a flat trace has none at all.
+    EXPECT_TRUE(peaks::allPeaks({-90, -90, -90, -60}).empty());
+    EXPECT_TRUE(peaks::allPeaks(std::vector<int>(50, -100)).empty());
+    EXPECT_TRUE(peaks::allPeaks({}).empty());
 }
