@@ -51,7 +51,9 @@ protected:
     }
 };
 
-TEST_F(SpectrumAcquisitionTest, ASweepReadsTheCarrierWhereItIs) {
+// The sweep time and the meter's figures follow from the second sweep on; view mode
+// only repaints.
+TEST_F(SpectrumAcquisitionTest, ASweepReadsTheCarrierWhereItIsAndTheNextShowsItsTime) {
     startRadio({QStringLiteral("--carrier"), QStringLiteral("20,-60"),
                 QStringLiteral("--noise-floor"), QStringLiteral("-100")},
                40);
@@ -70,12 +72,6 @@ TEST_F(SpectrumAcquisitionTest, ASweepReadsTheCarrierWhereItIs) {
     for (int i : {0, 5, 10, 16, 24, 30, 39})
         EXPECT_NEAR(point(i).TraceLevel, -96.0, 8.0) << i;
     EXPECT_LT(std::max(point(19).TraceLevel, point(21).TraceLevel), point(20).TraceLevel);
-}
-
-TEST_F(SpectrumAcquisitionTest, TheSecondSweepShowsTheSweepTimeAndTheMeterItsFigures) {
-    startRadio({}, 10);
-    ASSERT_FALSE(HasFatalFailure());
-    suite->spectrum.SweepSpectrum(1);
     EXPECT_TRUE(suite->spectrumData.SweepTimeText.isEmpty());
     EXPECT_NE(suite->spectrumData.SweepTime, 0);
 
@@ -86,15 +82,23 @@ TEST_F(SpectrumAcquisitionTest, TheSecondSweepShowsTheSweepTimeAndTheMeterItsFig
     EXPECT_EQ(parseInteger(text.mid(17), 0, 60000),
               suite->spectrumData.SweepTime - suite->spectrumData.PreviousSweepTime);
     EXPECT_EQ(suite->spectrumData.PreviousSweepTimeText, text); // as printed, for erasing
-
-    // Noise at -100 dB with carriers at points 12 and 33: all ten points are good.
+    // Only the carrier's few points stand above "Bad Stop Light" of -75 dB.
     const SpectrumMeterFigures figures = suite->spectrum.sweepFigures();
-    EXPECT_DOUBLE_EQ(figures.fraction, 1.0);
-    EXPECT_LT(figures.peakMean, -90.0);
+    EXPECT_GT(figures.fraction, 0.8);
+    EXPECT_LT(figures.fraction, 1.0);
     for (const QString& shown : {"Peak Avg: " + formatOneDecimal(figures.peakMean) + " dBm",
                                  "Trailing Avg: " + formatOneDecimal(figures.averageMean) + " dBm",
                                  "Percentage Good: " + formatPercent(figures.fraction)})
         EXPECT_NE(surfaces.meter.findText(shown), nullptr) << shown.toStdString();
+
+    emulator.takeReceived();
+    suite->spectrumMarkers.ViewMode = true;
+    suite->flags.SpectrumStopped = false;
+    QElapsedTimer clock;
+    clock.start();
+    suite->spectrum.SweepSpectrum(5);
+    EXPECT_TRUE(emulator.takeReceived().isEmpty());
+    EXPECT_GE(clock.elapsed(), 4 * SpectrumAnalyzer::kViewRepaintIntervalMs - 20);
 }
 
 TEST_F(SpectrumAcquisitionTest, ASilentRadioShowsTheFailureAndIsReadOnceItAnswers) {
@@ -152,16 +156,4 @@ TEST_F(SpectrumAcquisitionTest, AGarbledLevelAnswerNeverBecomesAReading) {
     EXPECT_GE(sent.count(QByteArrayLiteral("\x21\x02")), 2);
     // The selection was made once; only the level request was repeated.
     EXPECT_EQ(sent.count(QByteArrayLiteral("\xB1\x2D")), 1);
-}
-
-TEST_F(SpectrumAcquisitionTest, ViewModeRepaintsWithoutTouchingTheRadio) {
-    startRadio({}, 10);
-    ASSERT_FALSE(HasFatalFailure());
-    suite->spectrumMarkers.ViewMode = true;
-    QElapsedTimer clock;
-    clock.start();
-    suite->spectrum.SweepSpectrum(5);
-    EXPECT_TRUE(emulator.takeReceived().isEmpty());
-    EXPECT_EQ(measuredPoints(), 0);
-    EXPECT_GE(clock.elapsed(), 4 * SpectrumAnalyzer::kViewRepaintIntervalMs - 20);
 }
