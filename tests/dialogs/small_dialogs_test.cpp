@@ -1,0 +1,149 @@
+// The small windows and the input rules of "Port Select": the Ping Test window
+// (it sends nothing to the radio: its packet, its size box and its close), the About
+// box, and the ranges and defaults of every test and meter, the order of the
+// thresholds on rising and falling scales, IP parts and the TCP port.
+
+#include "app/suite.h"
+#include "core/settings_store.h"
+#include "dialogs/about_box.h"
+#include "dialogs/about_text.h"
+#include "dialogs/connection_inputs.h"
+#include "dialogs/packet_generator.h"
+#include "dialogs/ping_test_window.h"
+#include "support/fakes.h"
+#include "support/keyboard_editing.h"
+
+#include <QTemporaryDir>
+#include <QtWidgets>
+#include <gtest/gtest.h>
+
+TEST(TestPacket, DigitsThenCapitalsThenSmallLettersAndASizeBoxOfOneToFourDigits) {
+    const QString cycle =
+        QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(GenerateTestPacket(9999), cycle.repeated(161) + cycle.left(17));
+    EXPECT_EQ(GenerateTestPacket(1) + GenerateTestPacket(0) + GenerateTestPacket(-7),
+              "0" + cycle.left(10).repeated(2));
+    // What was typed, then what the box keeps of it when left.
+    const char* kept =
+        "9999=9999|10=10|1=1|1 2=1 2|10000=64|0=64|=64|  =64|12a=64|-5=64|/=64|:=64|0 0=64";
+    for (const QString& c : QString::fromLatin1(kept).split(u'|'))
+        EXPECT_EQ(ValidatedPacketSizeText(c.section(u'=', 0, 0), 64), c.section(u'=', 1))
+            << qPrintable(c);
+    EXPECT_EQ(ReadPacketSize(QStringLiteral(" 1 2")), 12);
+    // The keys it takes: digits, Backspace, Enter and space.
+    EXPECT_TRUE(PacketSizeKeyPasses('0') && PacketSizeKeyPasses('9') && PacketSizeKeyPasses(8) &&
+                PacketSizeKeyPasses(13) && PacketSizeKeyPasses(32));
+    EXPECT_FALSE(PacketSizeKeyPasses('/') || PacketSizeKeyPasses(':') || PacketSizeKeyPasses(9));
+}
+
+TEST(PingTestWindowTest, TheKeyboardEditsAndLeavesTheSizeBox) {
+    ScriptedMessages messages;
+    RecordedStatus status;
+    TestSurfaces surfaces;
+    Suite suite{messages, status, surfaces};
+    QTemporaryDir dir;
+    SettingsStore store{dir.filePath(QStringLiteral("s.ini"))};
+    int tiles = 0;
+    suite.settings.TXTestSize = 12;
+    PingTestWindow window(suite, store, PingTestWindow::Hooks{[&tiles] { ++tiles; }});
+    window.show();
+    EXPECT_EQ(window.TXTestData(), QStringLiteral("0123456789AB"));
+    clickIntoBox(window.sizeBox());
+    expectKeyboardEditing(window.sizeBox());
+    // Closing stops the ping test and tiles the windows.
+    suite.flags.PingTestStopped = false;
+    window.close();
+    EXPECT_EQ(std::tuple(suite.flags.PingTestStopped, tiles), std::tuple(true, 1));
+}
+
+// The box shows this build's contact block (CR LF lines in the text, plain line
+// breaks on the screen), slides into place each time it is shown, and stops sliding
+// when closed, also when OK deletes it in the middle.
+TEST(AboutBoxTest, ShowsThisBuildsTextAndAnimatesIntoPlace) {
+    constexpr int kBoundMs = 30000; // generous: each wait ends as soon as it is met
+    EXPECT_EQ(VersionLine(2, 9) + VersionLine(2, 10), QStringLiteral("Version: 2.09Version: 2.10"));
+    EXPECT_EQ(AboutContactText(2, 0, 0).count(QStringLiteral("\r\n")), 7);
+    QPointer<AboutBox> box = new AboutBox;
+    EXPECT_EQ(box->nameLabel()->text(), QStringLiteral("Veltrane Systems"));
+    const QStringList lines = box->textBox()->toPlainText().split(u'\n');
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(
+        QStringList({lines[2].left(5), lines[3].left(5), lines[5].left(7), lines[6], lines[7]}),
+        QStringList({"Tel: ", "Fax: ", "email: ", "Version: 2.00", "Revision: 0"}));
+    box->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !box->animationRunning(); }, kBoundMs));
+    EXPECT_EQ(std::tuple(box->animationSteps(), box->labelTopTwips(), box->textLeftTwips(),
+                         box->logoSizeTwips()),
+              std::tuple(28, 10, 129, 1037));
+    box->Form_Activate(); // activated again, it stays as it is
+    EXPECT_FALSE(box->animationRunning());
+    box->close();
+    box->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->animationSteps() >= 3; }, kBoundMs));
+    box->close();
+    const int steps = box->animationSteps();
+    QTest::qWait(200); // no step runs after the close
+    EXPECT_EQ(box->animationSteps(), steps);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->animationSteps() >= 2; }, kBoundMs));
+    box->okButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.isNull(); }, kBoundMs));
+}
+
+TEST(ThresholdRanges, DefaultsAndRangeTextsOfEveryTestAndMeter) {
+    // Test, meter: the default thresholds, then the good, marginal and bad ranges.
+    const std::tuple<int, int, const char*> cases[] = {
+        {0, 0, "-80 -95 (-40 to -79) (-80 to -95) (-96 to -110)"},
+        {1, 0, "-85 -75 (-110 to -86) (-85 to -75) (-74 to -40)"},
+        {1, 1, "85 70 (100 to 86) (85 to 70) (69 to 0)"},
+    };
+    for (const auto& [test, meter, expected] : cases) {
+        const ThresholdPair pair = DefaultThresholds(test, meter);
+        const QString marginal = QString::number(pair.marginal), bad = QString::number(pair.bad);
+        const ThresholdRanges r = RangeTexts(marginal, bad, MeterScaleEnds(test, meter));
+        EXPECT_EQ(QStringList({marginal, bad, r.good, r.marginal, r.bad}).join(' '), expected);
+    }
+    // The marginal range shows the boxes' texts as typed.
+    const ThresholdRanges typed = RangeTexts(QStringLiteral("8 5"), QStringLiteral("70"), {0, 100});
+    EXPECT_EQ(typed.good + typed.marginal, QStringLiteral("(100 to 86)(8 5 to 70)"));
+}
+
+TEST(ThresholdRanges, ThresholdsMustKeepTheScaleOrder) {
+    // Which threshold, what was typed, the other one, the value held before: kept.
+    const ScaleEnds rising = MeterScaleEnds(0, 1), falling = MeterScaleEnds(1, 0);
+    const struct {
+        int which;
+        const char *typed, *other;
+        int before;
+        ScaleEnds ends;
+        const char* kept;
+    } cases[] = {
+        {0, "60", "70", 85, rising, "85"},      {0, "100", "70", 85, rising, "85"},
+        {0, "86", "70", 85, rising, "86"},      {1, "0", "85", 70, rising, "70"},
+        {1, "", "85", 70, rising, "70"},        {0, "-90", "-75", -85, falling, "-90"},
+        {0, "-70", "-75", -85, falling, "-85"}, {1, "-40", "-85", -75, falling, "-75"},
+        {1, "-60", "-85", -75, falling, "-60"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ValidatedThreshold(c.which, QString::fromLatin1(c.typed),
+                                     QString::fromLatin1(c.other), c.before, c.ends),
+                  c.kept)
+            << c.which << " " << c.typed;
+    EXPECT_TRUE(ThresholdKeyAccepted(QLatin1Char('7')) && ThresholdKeyAccepted(QLatin1Char('-')));
+    EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('.')) || ThresholdKeyAccepted(QLatin1Char('a')));
+    EXPECT_EQ(BoxNumber(QStringLiteral(" -8 0")), -80.0);
+    EXPECT_EQ(BoxNumber(QStringLiteral("-")), 0.0);
+}
+
+TEST(AddressInputs, IpPartsAndTheTcpPort) {
+    EXPECT_EQ(std::tuple(IpPartValue("255"), IpPartValue("007"), IpPartValue("256")),
+              std::tuple(255, 7, std::nullopt));
+    EXPECT_EQ(JoinIpAddress("10", "", "007", "1"), QStringLiteral("10.0.7.1"));
+    EXPECT_EQ(CheckTcpPort(QStringLiteral("0080")).text.value_or("") +
+                  CheckTcpPort(QStringLiteral("65535")).text.value_or(""),
+              QStringLiteral("8065535"));
+    const TcpPortCheck tooLarge = CheckTcpPort(QStringLiteral("70000")), empty = CheckTcpPort({});
+    EXPECT_EQ(std::tuple(tooLarge.text, tooLarge.outOfRange, empty.text, empty.outOfRange),
+              std::tuple(std::nullopt, true, std::nullopt, false));
+}
