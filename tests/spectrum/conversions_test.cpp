@@ -15,24 +15,18 @@ TEST(SpectrumConversions, ReadingToVoltsToLevelToPosition) {
     EXPECT_DOUBLE_EQ(Analyzer::RawToVolts(1023), 3.3);
     // dB = volts x -44 - 51, clamped at 1.2 V, halves to even; a level at or above
     // the plot's top ("Amplitude") - 1 is moved 2 dB further down.
-    const struct {
-        double volts;
-        float top;
-        int level;
-    } levels[] = {{0.0, -40, -51},   {3.3, -40, -104},  {1.2, -40, -104},     {0.5, -40, -73},
-                  {0.125, -40, -56}, {0.375, -40, -68}, {4.0 / 44, -40, -55}, {4.0 / 44, -60, -62},
-                  {0.0, -50, -52},   {0.0, -49, -51},   {0.0, -50.5f, -52},   {0.0, -51.5f, -54}};
-    for (const auto& c : levels)
-        EXPECT_EQ(Analyzer::VoltsToLevel(c.volts, c.top), c.level) << c.volts << " " << c.top;
+    const std::tuple<double, float, int> levels[] = {
+        {0.0, -40, -51},   {3.3, -40, -104},  {1.2, -40, -104},     {0.5, -40, -73},
+        {0.125, -40, -56}, {0.375, -40, -68}, {4.0 / 44, -40, -55}, {4.0 / 44, -60, -62},
+        {0.0, -50, -52},   {0.0, -49, -51},   {0.0, -50.5f, -52},   {0.0, -51.5f, -54}};
+    for (const auto& [volts, top, level] : levels)
+        EXPECT_EQ(Analyzer::VoltsToLevel(volts, top), level) << volts << " " << top;
     // 70 dB between the margins (500, 500), measured from the top on either side.
-    const struct {
-        int level;
-        double height;
-        int y;
-    } ys[] = {{-40, 8000, 500}, {-73, 8000, 3800}, {-110, 8000, 7500},
-              {-38, 8000, 700}, {-41, 1035, 500},  {-43, 1035, 502}};
-    for (const auto& c : ys)
-        EXPECT_EQ(Analyzer::LevelToY(c.level, -40.0f, 500, 500, c.height), c.y) << c.level;
+    const std::tuple<int, double, int> ys[] = {{-40, 8000, 500},   {-73, 8000, 3800},
+                                               {-110, 8000, 7500}, {-38, 8000, 700},
+                                               {-41, 1035, 500},   {-43, 1035, 502}};
+    for (const auto& [level, height, y] : ys)
+        EXPECT_EQ(Analyzer::LevelToY(level, -40.0f, 500, 500, height), y) << level;
 }
 
 TEST(LevelAnswer, OnlyAWholeAnswerLeadingWith0x21IsALittleEndianReading) {
@@ -52,8 +46,7 @@ TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
     EXPECT_EQ(std::tuple(data.PreviousSweepPoints.size(), data.SweepPoints[1].TraceY),
               std::tuple(5u, 1234));
     data.resize(1);
-    EXPECT_EQ(data.pointCount(), 2);
-    EXPECT_EQ(SpectrumData::usablePointCount(3), 3);
+    EXPECT_EQ(std::tuple(data.pointCount(), SpectrumData::usablePointCount(3)), std::tuple(2, 3));
 }
 
 // The traces of samples on a suite whose spectrum window records 9000 x 6000 twips:
@@ -107,8 +100,7 @@ TEST_F(SpectrumTraces, RealTimeFollowsPeakHoldsAndTheAverageMovesByThreeTenths) 
 }
 
 TEST_F(SpectrumTraces, HiddenTracesKeepTheirLevelsWithoutPositions) {
-    suite.settings.PeakCheck = 0;
-    suite.settings.AverageCheck = 0;
+    suite.settings.PeakCheck = suite.settings.AverageCheck = 0;
     EXPECT_EQ(samples(0, {-70, -90}), (std::vector<double>{4071, 4071, -90, 0, 0, -90, 0, 0, -76}));
     suite.settings.PeakCheck = 1;
     EXPECT_EQ(samples(0, {-66, -90}).at(5), -66);
@@ -124,11 +116,8 @@ TEST_F(SpectrumTraces, SweepFiguresCountUnmeasuredPointsAsGood) {
     EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
               std::tuple(1.0, 0.0, 0.0));
     // "Bad Stop Light 10" is -75: at or below it a point is good.
-    point(1).PeakLevel = -80;
-    point(2).PeakLevel = -75;
-    point(3).PeakLevel = -60;
-    point(1).AverageLevel = -82;
-    point(3).AverageLevel = -61;
+    point(1).PeakLevel = -80, point(2).PeakLevel = -75, point(3).PeakLevel = -60;
+    point(1).AverageLevel = -82, point(3).AverageLevel = -61;
     figures = suite.spectrum.sweepFigures();
     EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
               std::tuple(0.75, static_cast<double>(-215.0f / 3.0f), -71.5));
@@ -137,8 +126,7 @@ TEST_F(SpectrumTraces, SweepFiguresCountUnmeasuredPointsAsGood) {
 TEST_F(SpectrumTraces, ResetClearsPositionsAndAveragesButKeepsLevels) {
     samples(1, {-70, -72});
     suite.spectrumData.SweepTimeText = QStringLiteral("Sweep Time (mS): 10");
-    suite.spectrumMarkers.FrequencyReadout = QStringLiteral("x");
-    suite.spectrumMarkers.AmplitudeReadout = QStringLiteral("y");
+    suite.spectrumMarkers.FrequencyReadout = suite.spectrumMarkers.AmplitudeReadout = "x";
     suite.spectrum.ResetSpectrum();
     for (const SweepPoint& p : {point(1), suite.spectrumData.PreviousSweepPoints[1]})
         EXPECT_EQ(std::tuple(p.TraceY, p.PeakY, p.AverageY, p.AverageLevel),

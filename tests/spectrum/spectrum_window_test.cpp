@@ -38,13 +38,10 @@ QString lineColours(const RecordingSurface& surface) {
 class SpectrumMarkersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings.BackgroundColor = kPlotBack;
-        settings.GridColor = kGrid;
-        settings.LabelColor = kLabel;
-        settings.GraphColor = kGraph;
-        settings.Marker1Color = kMarker1;
-        settings.Marker2Color = kMarker2;
+        settings.BackgroundColor = kPlotBack, settings.GridColor = kGrid;
+        settings.LabelColor = kLabel, settings.GraphColor = kGraph,
         settings.MessageColor = kMessage;
+        settings.Marker1Color = kMarker1, settings.Marker2Color = kMarker2;
         surface.setBackColor(0xF0F0F0);
         data.resize(settings.NumberOfPoints);
         display.LayoutSpectrumLegend();
@@ -114,24 +111,19 @@ TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotLabelsTheGridAndFitsTheKe
         EXPECT_NE(surface.findText(QStringLiteral("Right Arrow: Marker Right")), nullptr);
     }
     // The scale labels divide the span and seventy decibels into the grid.
-    const struct {
-        float span;
-        int grid;
-        const char* labels; // frequency and amplitude of each line, in order
-    } scales[] = {
+    const std::tuple<float, int, const char*> scales[] = {
         {26, 10,
          "902 -40 904.6 -47 907.2 -54 909.8 -61 912.4 -68 915 -75 917.6 -82 920.2 -89 "
          "922.8 -96 925.4 -103 928 -110"},
-        {20, 3, "905 -40 911.7 -63.3 918.3 -86.7 925 -110"},
-    };
-    for (const auto& c : scales) {
-        settings.Span = c.span;
-        settings.NumberOfGradiants = c.grid;
+        {20, 3, "905 -40 911.7 -63.3 918.3 -86.7 925 -110"}}; // frequency, amplitude of each line
+    for (const auto& [span, lines, labels] : scales) {
+        settings.Span = span;
+        settings.NumberOfGradiants = lines;
         surface.reset();
         display.PaintSpectrumWindow(true);
-        EXPECT_EQ(surface.linesIn(kGrid).size(), 2u * (c.grid + 1));
+        EXPECT_EQ(surface.linesIn(kGrid).size(), 2u * (lines + 1));
         const auto texts = surface.texts();
-        EXPECT_EQ(QStringList(texts.begin(), texts.begin() + 2 * (c.grid + 1)).join(' '), c.labels);
+        EXPECT_EQ(QStringList(texts.begin(), texts.begin() + 2 * (lines + 1)).join(' '), labels);
     }
     // Tenths, halves to even as written in decimal.
     EXPECT_EQ(oneDecimalText(0.25) + oneDecimalText(0.35) + oneDecimalText(902.25) + " " +
