@@ -9,6 +9,7 @@
 #include "network/network_window.h"
 #include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
+#include "support/report_reading.h"
 
 #include <QTest>
 #include <QWindow>
@@ -23,9 +24,9 @@ void typeAndLeave(QLineEdit* box, const char* typed) {
     QCoreApplication::sendEvent(box, &out);
 }
 
-QPushButton* button(QWidget* dialog, const QString& text) {
+QPushButton* button(QWidget* dialog, const char* text) {
     for (QPushButton* candidate : dialog->findChildren<QPushButton*>())
-        if (candidate->text() == text)
+        if (candidate->text() == QLatin1String(text))
             return candidate;
     return nullptr;
 }
@@ -73,7 +74,7 @@ protected:
     // Clicks OK and runs each step at its time while OK's handler runs; returns when
     // the handler has returned and every step has run.
     void clickOk(ConnectionDialog* dialog, std::vector<Step> during = {}) {
-        during.push_back({0, [ok = QPointer(button(dialog, QStringLiteral("OK")))] {
+        during.push_back({0, [ok = QPointer(button(dialog, "OK"))] {
                               ASSERT_TRUE(ok);
                               QTest::mouseClick(ok, Qt::LeftButton);
                           }});
@@ -90,7 +91,7 @@ protected:
         ASSERT_TRUE(dialog) << "the dialog was destroyed inside its own wait";
         EXPECT_EQ(suite->wait.depth(), 1) << "a second connect runs inside the first";
         EXPECT_TRUE(suite->flags.radioInUse());
-        EXPECT_FALSE(button(dialog, QStringLiteral("OK"))->isEnabled());
+        EXPECT_FALSE(button(dialog, "OK")->isEnabled());
     }
 
     QObject scope; // context of the test's timers: destroyed first, cancelling them
@@ -117,8 +118,7 @@ TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
     port->setText(QStringLiteral("12345"));
     clickIntoBox(port);
     QTest::keyClick(port, Qt::Key_End);
-    QTest::keyClick(port, Qt::Key_6);
-    EXPECT_EQ(port->text(), QStringLiteral("12345"));
+    QTest::keyClick(port, Qt::Key_6); // refused
     QTest::keyClick(port, Qt::Key_Home);
     pressDelete(port);
     EXPECT_EQ(port->text(), QStringLiteral("2345"));
@@ -182,18 +182,18 @@ TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
         const RadioOperation running(suite->flags);
         clickOk(dialog);
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(dialog->statusText(),
-                  QStringLiteral("Stop the running test before changing the connection."));
-        EXPECT_EQ(std::tuple(suite->settings.Baud, suite->link.portSettings.Baud),
-                  std::tuple(10, 57600));
-        EXPECT_EQ(storedText(), before);
+        EXPECT_EQ(
+            std::tuple(dialog->statusText(), suite->settings.Baud, suite->link.portSettings.Baud,
+                       storedText()),
+            std::tuple(QStringLiteral("Stop the running test before changing the connection."), 10,
+                       57600, before));
     }
     dialog->thresholdBox(0)->setText(QStringLiteral("-78"));
     clickOk(dialog); // once it has ended, the same OK goes through
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(std::tuple(suite->link.portSettings.CommPort, suite->link.portSettings.Baud),
-              std::tuple(3, 9600));
-    EXPECT_EQ(suite->settings.BaudText, QStringLiteral("9600"));
+    EXPECT_EQ(std::tuple(suite->link.portSettings.CommPort, suite->link.portSettings.Baud,
+                         suite->settings.BaudText),
+              std::tuple(3, 9600, QStringLiteral("9600")));
     const QString stored = storedText();
     for (const QString& line : QStringList{
              "Port=2", "Baud=5", "Port1%20USB=0", "Marginal%20Stop%20Light%2000=-78",
@@ -206,8 +206,8 @@ TEST_F(PortSelectTest, ClosingTheDialogWhileOkConnectsWaitsForTheConnect) {
     const std::pair<const char*, std::function<void(ConnectionDialog*)>> cases[] = {
         {"OK again, then Cancel",
          [](ConnectionDialog* dialog) {
-             QTest::mouseClick(button(dialog, QStringLiteral("OK")), Qt::LeftButton);
-             QTest::mouseClick(button(dialog, QStringLiteral("Cancel")), Qt::LeftButton);
+             QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+             QTest::mouseClick(button(dialog, "Cancel"), Qt::LeftButton);
          }},
         {"the window's close", [](ConnectionDialog* dialog) { dialog->windowHandle()->close(); }},
         {"Escape, and the server answers late",
@@ -294,7 +294,7 @@ TEST(MainWindowStartUp, TheConnectionDialogOpensWhenTheStoredPortDoesNotOpen) {
     clickInto(dialog->thresholdBox(0));
     QTest::keyClicks(dialog->thresholdBox(0), QStringLiteral("-70"));
     clickOption(dialog->linkChoice(1));
-    QTest::mouseClick(button(dialog, QStringLiteral("Cancel")), Qt::LeftButton);
+    QTest::mouseClick(button(dialog, "Cancel"), Qt::LeftButton);
     ASSERT_FALSE(dialog->isVisible());
     suite.settings.MeterType[0] = 1; // chosen in the Network Query window meanwhile
     dialog->show();
@@ -302,10 +302,7 @@ TEST(MainWindowStartUp, TheConnectionDialogOpensWhenTheStoredPortDoesNotOpen) {
     EXPECT_EQ(dialog->firstLabelText(), QStringLiteral("&Port:"));
     EXPECT_EQ(dialog->addressList()->count(), 1);
 
-    const auto stored = [&store] {
-        QFile file(store.path());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
+    const auto stored = [&store] { return readText(store.path()); };
     const QString before = stored();
     int repaints = 0;
     ColourDialog colours(suite, store, ColourDialog::Hooks{[&repaints] { ++repaints; }});
