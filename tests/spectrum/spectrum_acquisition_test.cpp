@@ -39,10 +39,10 @@ protected:
     }
     SweepPoint& point(int i) { return suite->spectrumData.SweepPoints[static_cast<size_t>(i)]; }
     bool failureShown() const {
-        const QString failure = LinkStatusDisplay::communicationFailureText(suite->settings);
         const auto texts = surfaces.spectrum.texts();
-        return std::any_of(texts.begin(), texts.end(),
-                           [&](const QString& t) { return t.startsWith(failure); });
+        return std::any_of(texts.begin(), texts.end(), [this](const QString& t) {
+            return t.startsWith(LinkStatusDisplay::communicationFailureText(suite->settings));
+        });
     }
 };
 

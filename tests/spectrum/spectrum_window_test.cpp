@@ -4,7 +4,6 @@
 
 #include "spectrum/spectrum_context.h"
 #include "spectrum/spectrum_geometry.h"
-#include "spectrum/spectrum_peaks.h"
 #include "support/fakes.h"
 #include "support/readouts_on_screen.h"
 
@@ -245,6 +244,10 @@ TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibe
         EXPECT_EQ(markers.MarkerIndex[0], c.found);
     }
     EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -90"); // printed at once
+    // The report lists every point that F5 stops at from the left end; a peak at the
+    // very end has no fall after it.
+    setLevels(0, 49, -90), setLevel(2, -70), setLevel(5, -85), setLevel(8, -60), setLevel(49, -60);
+    EXPECT_EQ(markers.peaksFound(), (std::vector<int>{2, 8}));
 }
 
 // Each key moves the active marker (never beyond the plot with its diamond) and
@@ -378,18 +381,4 @@ TEST_F(SpectrumMarkersTest, TheKeysSteerOnlyARunningSweep) {
     EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(true, true));
     ASSERT_FALSE(surface.ops().empty());
     EXPECT_EQ(surface.ops()[0].kind, Op::Kind::Clear);
-}
-
-// The report lists the points that F5 stops at from the left end: a bump counts
-// only when it stands more than 5 dB above the dips on both of its sides.
-TEST(SpectrumPeaks, EveryPeakOfTheRuleFromLeftToRight) {
-    //                            0    1    2    3    4    5    6    7    8    9   10   11
-    const std::vector<int> trace{-90, -90, -70, -90, -88, -85, -90, -90, -60, -62, -90, -90};
-    // 2 and 8 stand out; the 5 dB ripple at 5 does not (it must rise MORE than 5).
-    EXPECT_EQ(peaks::allPeaks(trace), (std::vector<int>{2, 8}));
-
-    // A peak at the very end has no fall after it; a flat trace has none at all.
-    EXPECT_TRUE(peaks::allPeaks({-90, -90, -90, -60}).empty());
-    EXPECT_TRUE(peaks::allPeaks(std::vector<int>(50, -100)).empty());
-    EXPECT_TRUE(peaks::allPeaks({}).empty());
 }
