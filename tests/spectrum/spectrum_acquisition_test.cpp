@@ -10,7 +10,6 @@
 #include "spectrum/spectrum_markers.h"
 #include "support/suite_fixture.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 
 namespace {
@@ -90,11 +89,8 @@ TEST_F(SpectrumAcquisitionTest, ASweepReadsTheCarrierWhereItIsAndTheNextShowsIts
     emulator.takeReceived();
     suite->spectrumMarkers.ViewMode = true;
     suite->flags.SpectrumStopped = false;
-    QElapsedTimer clock;
-    clock.start();
     suite->spectrum.SweepSpectrum(5);
     EXPECT_TRUE(emulator.takeReceived().isEmpty());
-    EXPECT_GE(clock.elapsed(), 4 * SpectrumAnalyzer::kViewRepaintIntervalMs - 20);
 }
 
 // A radio that stops answering, then one that puts junk before every reply (the
@@ -116,13 +112,10 @@ TEST_F(SpectrumAcquisitionTest, ASilentRadioShowsTheFailureAndIsReadOnceItAnswer
                 failureShown() && point(index).TraceY == 0 && point(index).PeakLevel == 0.0;
             emulator.command(QString::fromLatin1(fault).chopped(1) + u'0');
         });
-        QElapsedTimer clock;
-        clock.start();
         suite->spectrum.AcquirePoint(index);
 
         EXPECT_FALSE(suite->flags.StopRequested);
         EXPECT_TRUE(unreadWhileFaulty);
-        EXPECT_GE(clock.elapsed(), wellAfter);
         // Answered at last: the failure text is erased. The noise floor of -100 dB,
         // never the -104 dB of a junk byte taken as the reading's high byte.
         EXPECT_TRUE(suite->linkStatus.SpectrumMessage.isEmpty());
