@@ -53,12 +53,7 @@ TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
 // and -80 3357.
 class SpectrumTraces : public ::testing::Test {
 protected:
-    void SetUp() override {
-        suite.settings.SpecAnTop = 500;
-        suite.settings.SpecAnBottom = 500;
-        suite.settings.Amplitude = -40.0f;
-        suite.spectrumData.resize(4);
-    }
+    void SetUp() override { suite.spectrumData.resize(4); } // margins 500, top -40 dB
     SweepPoint& point(int i) { return suite.spectrumData.SweepPoints[static_cast<size_t>(i)]; }
     // Samples at whole levels at point i; returns its traces: real-time y, end y and
     // level, then those of the peak and of the average.

@@ -245,10 +245,9 @@ TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
     setLevel(10, -80);
     setLevel(20, -70.4);
     setLevel(30, -70.4); // F1 takes the first of equal ones
-    const struct {
-        int start, key, neighbourX; // 0: where ComputeCellGeometry puts it
-        const char *frequency, *amplitude;
-    } cases[] = {
+    // Where the marker starts (-1: where it is), the key, the x of the neighbour it
+    // steps to (0: where ComputeCellGeometry puts it), then the readouts.
+    const std::tuple<int, int, int, const char*, const char*> cases[] = {
         {5, M::Right, 0, "Frequency (MHz): 905.6", "Amplitude (dB): -90"},
         {5, M::Left, 0, "Frequency (MHz): 904.5", "Amplitude (dB): -90"},
         {0, M::Left, 0, "Frequency (MHz): 902.5", "Amplitude (dB): -90"},
@@ -263,21 +262,20 @@ TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
         {-1, M::F5, 0, "Frequency Delta (MHz): 5.1", "Amplitude Delta (dB): 9.6"},
         {-1, M::Right, 0, "Frequency Delta (MHz): 5.6", "Amplitude Delta (dB): -10"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
+    for (const auto& [start, key, neighbourX, frequency, amplitude] : cases) {
+        SCOPED_TRACE(frequency);
         display.ComputeCellGeometry();
-        if (c.neighbourX != 0)
-            data.SweepPoints[std::size_t(c.start + (c.key == M::Right ? 1 : -1))].CenterX =
-                c.neighbourX;
-        if (c.start >= 0)
-            markers.MarkerIndex[0] = static_cast<std::int16_t>(c.start);
+        if (neighbourX != 0)
+            data.SweepPoints[std::size_t(start + (key == M::Right ? 1 : -1))].CenterX = neighbourX;
+        if (start >= 0)
+            markers.MarkerIndex[0] = static_cast<std::int16_t>(start);
         surface.reset();
-        markers.KeyDown(c.key);
+        markers.KeyDown(key);
         EXPECT_EQ(markers.FrequencyReadout + " " + markers.AmplitudeReadout,
-                  QString::fromLatin1(c.frequency) + " " + c.amplitude);
-        if (c.key != M::F3) {
+                  QString::fromLatin1(frequency) + " " + amplitude);
+        if (key != M::F3) {
             EXPECT_EQ(readoutsOnScreen(surface, settings)[settings.SpecAnTop + 450],
-                      QStringList{c.amplitude});
+                      QStringList{amplitude});
             EXPECT_EQ(surface.linesIn(kMarker1).size(), 4u); // drawn again even in place
         }
     }
