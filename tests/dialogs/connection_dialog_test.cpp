@@ -245,11 +245,9 @@ TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
         const RadioOperation running(suite->flags);
         clickOk(dialog);
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(
-            std::tuple(dialog->statusText(), suite->settings.Baud, suite->link.portSettings.Baud,
-                       storedText()),
-            std::tuple(QStringLiteral("Stop the running test before changing the connection."), 10,
-                       57600, before));
+        EXPECT_EQ(dialog->statusText(), "Stop the running test before changing the connection.");
+        EXPECT_EQ(std::tuple(suite->settings.Baud, suite->link.portSettings.Baud, storedText()),
+                  std::tuple(10, 57600, before));
     }
     dialog->thresholdBox(0)->setText(QStringLiteral("-78"));
     clickOk(dialog); // once it has ended, the same OK goes through
@@ -317,8 +315,7 @@ TEST_F(PortSelectTest, WhatTheUserChangesElsewhereWhileTheDialogIsOpenIsKept) {
                           clickOption(window->networkWindow()->meterOption(1));
                       }}});
     ASSERT_TRUE(dialog && dialog->isVisible());
-    EXPECT_TRUE(
-        dialog->statusText().startsWith(QStringLiteral("The Serial Communications Port you")));
+    EXPECT_TRUE(dialog->statusText().startsWith("The Serial Communications Port you"));
     // The failed connect did not undo the meter, nor keep the TCP choice.
     EXPECT_EQ(std::tuple(suite->settings.MeterType[0], suite->settings.ConnectionType,
                          suite->settings.TcpPort),
