@@ -36,9 +36,9 @@ QString lineColours(const RecordingSurface& surface) {
 class SpectrumMarkersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings.BackgroundColor = kPlotBack, settings.GridColor = kGrid;
-        settings.LabelColor = kLabel, settings.GraphColor = kGraph,
-        settings.MessageColor = kMessage;
+        settings.BackgroundColor = kPlotBack, settings.GridColor = kGrid,
+        settings.LabelColor = kLabel;
+        settings.GraphColor = kGraph, settings.MessageColor = kMessage;
         settings.Marker1Color = kMarker1, settings.Marker2Color = kMarker2;
         surface.setBackColor(0xF0F0F0);
         data.resize(settings.NumberOfPoints);
@@ -47,20 +47,16 @@ protected:
         markers.repaintWindow = [this] { display.PaintSpectrumWindow(true); };
         flags.SpectrumStopped = false;
         setLevels(0, 49, -90);
-        for (std::int32_t i = 0; i < 50; ++i) {
-            SweepPoint& p = data.SweepPoints[static_cast<std::size_t>(i)];
-            p.PeakY = p.PeakEndY = 2000 + i;
-            p.AverageY = p.AverageEndY = 2500 + i;
-        }
     }
     void setLevels(int from, int to, double level) {
         for (int i = from; i <= to; ++i) {
             SweepPoint& p = data.SweepPoints[static_cast<std::size_t>(i)];
             p.TraceLevel = level;
             p.TraceY = p.TraceEndY = static_cast<std::int32_t>(500 - (level + 40) * 64);
+            p.PeakY = p.PeakEndY = 2000 + i;
+            p.AverageY = p.AverageEndY = 2500 + i;
         }
     }
-    void setLevel(int i, double level) { setLevels(i, i, level); }
     // The x of the first line of each diamond drawn in `colour`.
     std::vector<double> diamondsIn(Colour colour) const {
         std::vector<double> x;
@@ -229,16 +225,17 @@ TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibe
     EXPECT_EQ(surface.texts().back(), "Amplitude (dB): -90"); // printed at once
     // The report lists every point that F5 stops at from the left end; a peak at the
     // very end has no fall after it.
-    setLevels(0, 49, -90), setLevel(2, -70), setLevel(5, -85), setLevel(8, -60), setLevel(49, -60);
+    setLevels(0, 49, -90), setLevels(2, 2, -70), setLevels(5, 5, -85), setLevels(8, 8, -60),
+        setLevels(49, 49, -60);
     EXPECT_EQ(markers.peaksFound(), (std::vector<int>{2, 8}));
 }
 
 // Each key moves the active marker (never beyond the plot with its diamond) and
 // prints the readouts of its new place; in delta mode the second marker moves.
 TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
-    setLevel(10, -80);
-    setLevel(20, -70.4);
-    setLevel(30, -70.4); // F1 takes the first of equal ones
+    setLevels(10, 10, -80);
+    setLevels(20, 20, -70.4);
+    setLevels(30, 30, -70.4); // F1 takes the first of equal ones
     // Where the marker starts (-1: where it is), the key, the x of the neighbour it
     // steps to (0: where ComputeCellGeometry puts it), then the readouts.
     const std::tuple<int, int, int, const char*, const char*> cases[] = {
@@ -328,8 +325,8 @@ TEST_F(SpectrumMarkersTest, KeysBetweenSweepsLeaveOneReadoutPerLine) {
         markers.PaintSpectrumTexts();
         markers.PaintMarkers();
     };
-    setLevel(10, -60);
-    setLevel(30, -55);
+    setLevels(10, 10, -60);
+    setLevels(30, 30, -55);
     sweep();
     sweep();
     for (int key :
