@@ -18,8 +18,7 @@
 #include <gtest/gtest.h>
 
 TEST(TestPacket, DigitsThenCapitalsThenSmallLettersAndASizeBoxOfOneToFourDigits) {
-    const QString cycle =
-        QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const QString cycle = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     EXPECT_EQ(GenerateTestPacket(9999), cycle.repeated(161) + cycle.left(17));
     EXPECT_EQ(GenerateTestPacket(1) + GenerateTestPacket(0) + GenerateTestPacket(-7),
               "0" + cycle.left(10).repeated(2));
@@ -77,26 +76,25 @@ TEST(AboutBoxTest, ShowsThisBuildsTextAndAnimatesIntoPlace) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return box.isNull(); }, kBoundMs));
 }
 
-TEST(ThresholdRanges, DefaultsAndRangeTextsOfEveryTestAndMeter) {
+TEST(PortSelectInputs, ThresholdDefaultsRangesAndOrderIpPartsAndTheTcpPort) {
     // Test, meter: the default thresholds, then the good, marginal and bad ranges.
-    const std::tuple<int, int, const char*> cases[] = {
+    const std::tuple<int, int, const char*> defaults[] = {
         {0, 0, "-80 -95 (-40 to -79) (-80 to -95) (-96 to -110)"},
         {1, 0, "-85 -75 (-110 to -86) (-85 to -75) (-74 to -40)"},
         {1, 1, "85 70 (100 to 86) (85 to 70) (69 to 0)"},
     };
-    for (const auto& [test, meter, expected] : cases) {
+    for (const auto& [test, meter, expected] : defaults) {
         const ThresholdPair pair = DefaultThresholds(test, meter);
         const QString marginal = QString::number(pair.marginal), bad = QString::number(pair.bad);
         const ThresholdRanges r = RangeTexts(marginal, bad, MeterScaleEnds(test, meter));
         EXPECT_EQ(QStringList({marginal, bad, r.good, r.marginal, r.bad}).join(' '), expected);
     }
     // The marginal range shows the boxes' texts as typed.
-    const ThresholdRanges typed = RangeTexts(QStringLiteral("8 5"), QStringLiteral("70"), {0, 100});
-    EXPECT_EQ(typed.good + typed.marginal, QStringLiteral("(100 to 86)(8 5 to 70)"));
-}
-
-TEST(ThresholdRanges, ThresholdsMustKeepTheScaleOrder) {
-    // Which threshold, what was typed, the other one, the value held before: kept.
+    const ThresholdRanges asTyped =
+        RangeTexts(QStringLiteral("8 5"), QStringLiteral("70"), {0, 100});
+    EXPECT_EQ(asTyped.good + asTyped.marginal, QStringLiteral("(100 to 86)(8 5 to 70)"));
+    // Thresholds must keep the scale order. Which threshold, what was typed, the other one, the
+    // value held before: kept.
     const ScaleEnds rising = MeterScaleEnds(0, 1), falling = MeterScaleEnds(1, 0);
     const std::tuple<int, const char*, const char*, int, ScaleEnds, const char*> cases[] = {
         {0, "60", "70", 85, rising, "85"},      {0, "100", "70", 85, rising, "85"},
@@ -114,10 +112,7 @@ TEST(ThresholdRanges, ThresholdsMustKeepTheScaleOrder) {
     EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('.')) || ThresholdKeyAccepted(QLatin1Char('a')));
     EXPECT_EQ(BoxNumber(QStringLiteral(" -8 0")), -80.0);
     EXPECT_EQ(BoxNumber(QStringLiteral("-")), 0.0);
-}
-
-// (What the boxes refuse is left to the dialog's keyboard test.)
-TEST(AddressInputs, IpPartsAndTheTcpPort) {
+    // IP parts and the TCP port (what the boxes refuse is left to the dialog's test).
     EXPECT_EQ(
         std::tuple(IpPartValue("255"), IpPartValue("007"), JoinIpAddress("10", "", "007", "1")),
         std::tuple(255, 7, QStringLiteral("10.0.7.1")));

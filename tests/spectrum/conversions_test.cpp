@@ -10,7 +10,7 @@
 
 using Analyzer = SpectrumAnalyzer;
 
-TEST(SpectrumConversions, ReadingToVoltsToLevelToPosition) {
+TEST(SpectrumConversions, AnswerToReadingToVoltsToLevelToPositionInTablesOfAtLeastTwoPoints) {
     EXPECT_DOUBLE_EQ(Analyzer::RawToVolts(0), 0.0);
     EXPECT_DOUBLE_EQ(Analyzer::RawToVolts(1023), 3.3);
     // dB = volts x -44 - 51, clamped at 1.2 V, halves to even; a level at or above
@@ -27,18 +27,14 @@ TEST(SpectrumConversions, ReadingToVoltsToLevelToPosition) {
                                                {-41, 1035, 500},   {-43, 1035, 502}};
     for (const auto& [level, height, y] : ys)
         EXPECT_EQ(Analyzer::LevelToY(level, -40.0f, 500, 500, height), y) << level;
-}
-
-TEST(LevelAnswer, OnlyAWholeAnswerLeadingWith0x21IsALittleEndianReading) {
+    // Only a whole answer leading with 0x21 is a little-endian reading.
     const std::pair<const char*, std::optional<int>> cases[] = {
         {"2102ff03", 1023},          {"21993412", 0x1234}, {"21020000", 0},
         {"21021000cc21", 16},        {"", std::nullopt},   {"210210", std::nullopt},
         {"0021021000", std::nullopt}};
     for (const auto& [hex, reading] : cases)
         EXPECT_EQ(decodeLevelAnswer(QByteArray::fromHex(hex)), reading) << hex;
-}
-
-TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
+    // The tables keep at least two points, and what is there when resized.
     SpectrumData data;
     data.resize(3);
     data.SweepPoints[1].TraceY = 1234;

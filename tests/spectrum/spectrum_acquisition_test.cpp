@@ -26,9 +26,8 @@ protected:
     void startRadio(const QStringList& emulatorArgs = {}, int points = 50) {
         startLink(Transport::Pty, emulatorArgs);
         ASSERT_FALSE(HasFatalFailure());
-        suite->settings.MeterTest = 1;
+        suite->settings.MeterTest = 1, suite->recorder.TransportMode = Recorder::Playing;
         suite->settings.NumberOfPoints = static_cast<std::int16_t>(points);
-        suite->recorder.TransportMode = Recorder::Playing;
         suite->flags.SpectrumStopped = false;
         suite->spectrum.ResetSpectrum();
         suite->modes.ChangeRadioState(ModeProtocol::Config, false);

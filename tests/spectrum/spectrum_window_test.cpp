@@ -127,11 +127,9 @@ TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotLabelsTheGridAndWhileASwe
 // Old average, peak and real-time erased in the plot's colour, the grid again, then
 // average (white), peak (cyan) and real-time: 50 segments each, from edge to edge.
 TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
-    for (SweepPoint& old : data.PreviousSweepPoints) {
-        old.TraceY = old.TraceEndY = 4000;
-        old.PeakY = old.PeakEndY = 3500;
+    for (SweepPoint& old : data.PreviousSweepPoints)
+        old.TraceY = old.TraceEndY = 4000, old.PeakY = old.PeakEndY = 3500,
         old.AverageY = old.AverageEndY = 3700;
-    }
     display.PaintSpectrumTraces();
     EXPECT_EQ(lineColours(surface), "10101 804000 ffffff ffff00 ff00");
     const auto lines = surface.opsOf(Op::Kind::Line);
@@ -145,12 +143,29 @@ TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
     EXPECT_EQ(
         std::vector<int>({old.PeakY, old.PeakEndY, old.AverageY, old.AverageEndY, old.TraceY}),
         std::vector<int>({2007, 2007, 2507, 2507, 4000}));
+    // Erasing one trace draws its shown segments in the plot's colour.
+    surface.reset();
+    display.EraseTrace(SpectrumDisplay::Trace::Peak);
+    ASSERT_EQ(surface.ops().size(), 50u);
+    EXPECT_EQ(std::tuple(lineColours(surface), where(surface.ops()[2])),
+              std::tuple("10101", "740 2001 900 2002"));
     // Released toggles: only the real-time trace is still erased, nothing is drawn.
     settings.PeakCheck = settings.AverageCheck = settings.RealTimeCheck = 0;
     surface.reset();
     display.PaintSpectrumTraces();
     EXPECT_EQ(std::tuple(lineColours(surface), surface.opsOf(Op::Kind::Line).size()),
               std::tuple("10101 804000", 72u));
+    // A closed window is not painted, but what is on the screen is still remembered.
+    surfaces.spectrumOpen = false;
+    surface.reset();
+    data.SweepPoints[3].PeakY = 1;
+    display.LayoutSpectrumLegend();
+    display.ComputeCellGeometry();
+    display.PaintSpectrumWindow(true);
+    display.EraseTrace(SpectrumDisplay::Trace::Peak);
+    display.PaintSpectrumTraces();
+    EXPECT_TRUE(surface.ops().empty());
+    EXPECT_EQ(data.PreviousSweepPoints[3].PeakY, 1);
 }
 
 TEST_F(SpectrumDisplayTest, OnlyRunsOfMeasuredPointsAreDrawn) {
@@ -175,44 +190,24 @@ TEST_F(SpectrumDisplayTest, OnlyRunsOfMeasuredPointsAreDrawn) {
     }
 }
 
-// Erasing one trace draws its shown segments in the plot's colour. A closed window
-// is not painted, but what is on the screen is still remembered.
-TEST_F(SpectrumDisplayTest, AnErasedTraceTakesThePlotColourAndAClosedWindowIsOnlyRemembered) {
-    display.PaintSpectrumTraces();
-    surface.reset();
-    display.EraseTrace(SpectrumDisplay::Trace::Peak);
-    ASSERT_EQ(surface.ops().size(), 50u);
-    EXPECT_EQ(std::tuple(lineColours(surface), where(surface.ops()[2])),
-              std::tuple("10101", "740 2001 900 2002"));
-    surfaces.spectrumOpen = false;
-    surface.reset();
-    data.SweepPoints[3].PeakY = 1;
-    display.LayoutSpectrumLegend();
-    display.ComputeCellGeometry();
-    display.PaintSpectrumWindow(true);
-    display.EraseTrace(SpectrumDisplay::Trace::Peak);
-    display.PaintSpectrumTraces();
-    EXPECT_TRUE(surface.ops().empty());
-    EXPECT_EQ(data.PreviousSweepPoints[3].PeakY, 1);
-}
-
 TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibels) {
+    // Levels (from, to, dB) over -90, the start, the key, where the marker ends: a
+    // peak left and right; nothing further right; from the dip after a fall; a rise of
+    // just 5, a fall of just 5, a rise of just 5 leftwards; levels rounded to -84 and -85.
     const struct {
-        std::vector<std::tuple<int, int, double>> levels; // from, to, dB over -90
+        std::vector<std::tuple<int, int, double>> levels;
         int start, key, found;
-    } cases[] = {
-        {{{20, 20, -80}}, 10, M::F5, 20},
-        {{{20, 20, -80}}, 30, M::F4, 20},
-        {{{20, 20, -80}}, 25, M::F5, 25},             // nothing further right
-        {{{5, 5, -70}, {20, 20, -80}}, 5, M::F5, 20}, // from the dip after a fall
-        {{{19, 19, -84}, {20, 20, -78}, {21, 21, -82}}, 10, M::F5, 20},
-        {{{20, 20, -85}}, 10, M::F5, 10},                // a rise of just 5
-        {{{20, 20, -84}, {21, 49, -89}}, 10, M::F5, 10}, // a fall of just 5
-        {{{20, 20, -84}, {21, 49, -89}}, 40, M::F4, 40}, // a rise of just 5
-        {{{20, 20, -84}, {21, 29, -89}, {30, 49, -91}}, 40, M::F4, 20},
-        {{{20, 20, -84.5}}, 10, M::F5, 20}, // rounds to -84
-        {{{20, 20, -85.4}}, 10, M::F5, 10}, // rounds to -85
-    };
+    } cases[] = {{{{20, 20, -80}}, 10, M::F5, 20},
+                 {{{20, 20, -80}}, 30, M::F4, 20},
+                 {{{20, 20, -80}}, 25, M::F5, 25},
+                 {{{5, 5, -70}, {20, 20, -80}}, 5, M::F5, 20},
+                 {{{19, 19, -84}, {20, 20, -78}, {21, 21, -82}}, 10, M::F5, 20},
+                 {{{20, 20, -85}}, 10, M::F5, 10},
+                 {{{20, 20, -84}, {21, 49, -89}}, 10, M::F5, 10},
+                 {{{20, 20, -84}, {21, 49, -89}}, 40, M::F4, 40},
+                 {{{20, 20, -84}, {21, 29, -89}, {30, 49, -91}}, 40, M::F4, 20},
+                 {{{20, 20, -84.5}}, 10, M::F5, 20},
+                 {{{20, 20, -85.4}}, 10, M::F5, 10}};
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         setLevels(0, 49, -90);
