@@ -17,7 +17,7 @@
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
-TEST(TestPacket, DigitsThenCapitalsThenSmallLettersAndASizeBoxOfOneToFourDigits) {
+TEST(PingTestWindowTest, TheKeyboardEditsAndLeavesTheSizeBox) {
     const QString cycle = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     EXPECT_EQ(GenerateTestPacket(9999), cycle.repeated(161) + cycle.left(17));
     EXPECT_EQ(GenerateTestPacket(1) + GenerateTestPacket(0) + GenerateTestPacket(-7),
@@ -33,9 +33,7 @@ TEST(TestPacket, DigitsThenCapitalsThenSmallLettersAndASizeBoxOfOneToFourDigits)
     EXPECT_TRUE(PacketSizeKeyPasses('0') && PacketSizeKeyPasses('9') && PacketSizeKeyPasses(8) &&
                 PacketSizeKeyPasses(13) && PacketSizeKeyPasses(32));
     EXPECT_FALSE(PacketSizeKeyPasses('/') || PacketSizeKeyPasses(':') || PacketSizeKeyPasses(9));
-}
-
-TEST(PingTestWindowTest, TheKeyboardEditsAndLeavesTheSizeBox) {
+    // The window itself.
     ScriptedMessages messages;
     RecordedStatus status;
     TestSurfaces surfaces;
@@ -110,8 +108,7 @@ TEST(PortSelectInputs, ThresholdDefaultsRangesAndOrderIpPartsAndTheTcpPort) {
             << which << " " << typed;
     EXPECT_TRUE(ThresholdKeyAccepted(QLatin1Char('7')) && ThresholdKeyAccepted(QLatin1Char('-')));
     EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('.')) || ThresholdKeyAccepted(QLatin1Char('a')));
-    EXPECT_EQ(BoxNumber(QStringLiteral(" -8 0")), -80.0);
-    EXPECT_EQ(BoxNumber(QStringLiteral("-")), 0.0);
+    EXPECT_EQ(std::tuple(BoxNumber(" -8 0"), BoxNumber("-")), std::tuple(-80.0, 0.0));
     // IP parts and the TCP port (what the boxes refuse is left to the dialog's test).
     EXPECT_EQ(
         std::tuple(IpPartValue("255"), IpPartValue("007"), JoinIpAddress("10", "", "007", "1")),

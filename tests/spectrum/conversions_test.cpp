@@ -101,19 +101,11 @@ TEST_F(SpectrumTraces, HiddenTracesKeepTheirLevelsWithoutPositions) {
     EXPECT_NE(point(1).TraceY, 0);
 }
 
-TEST_F(SpectrumTraces, SweepFiguresCountUnmeasuredPointsAsGood) {
-    SpectrumMeterFigures figures = suite.spectrum.sweepFigures();
+TEST_F(SpectrumTraces,
+       ResetClearsPositionsAndAveragesButKeepsLevelsAndTheFiguresCountUnmeasuredPoints) {
+    SpectrumMeterFigures figures = suite.spectrum.sweepFigures(); // nothing measured: all good
     EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
               std::tuple(1.0, 0.0, 0.0));
-    // "Bad Stop Light 10" is -75: at or below it a point is good.
-    point(1).PeakLevel = -80, point(2).PeakLevel = -75, point(3).PeakLevel = -60;
-    point(1).AverageLevel = -82, point(3).AverageLevel = -61;
-    figures = suite.spectrum.sweepFigures();
-    EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
-              std::tuple(0.75, static_cast<double>(-215.0f / 3.0f), -71.5));
-}
-
-TEST_F(SpectrumTraces, ResetClearsPositionsAndAveragesButKeepsLevels) {
     samples(1, {-70, -72});
     suite.spectrumData.SweepTimeText = QStringLiteral("Sweep Time (mS): 10");
     suite.spectrumMarkers.FrequencyReadout = suite.spectrumMarkers.AmplitudeReadout = "x";
@@ -129,4 +121,11 @@ TEST_F(SpectrumTraces, ResetClearsPositionsAndAveragesButKeepsLevels) {
     EXPECT_EQ(std::tuple(point(1).TraceLevel, point(1).PeakLevel), std::tuple(-72.0, -70.0));
     EXPECT_EQ(samples(1, {-90}),
               (std::vector<double>{3714, 3714, -90, 3714, 3714, -90, 3714, 3714, -90}));
+    // "Bad Stop Light 10" is -75: at or below it a point is good; of the 50 points the
+    // reset made, only point 3 is bad.
+    point(1).PeakLevel = -80, point(2).PeakLevel = -75, point(3).PeakLevel = -60;
+    point(1).AverageLevel = -82, point(3).AverageLevel = -61;
+    figures = suite.spectrum.sweepFigures();
+    EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
+              std::tuple(double(49 / 50.0f), double(-215.0f / 3.0f), -71.5));
 }

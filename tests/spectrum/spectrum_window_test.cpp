@@ -166,9 +166,7 @@ TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
     display.PaintSpectrumTraces();
     EXPECT_TRUE(surface.ops().empty());
     EXPECT_EQ(data.PreviousSweepPoints[3].PeakY, 1);
-}
-
-TEST_F(SpectrumDisplayTest, OnlyRunsOfMeasuredPointsAreDrawn) {
+    // Only runs of measured points are drawn.
     // Points at 100, 300, ... 900 in a plot from 0 to 1000; y 0 is "not measured".
     const std::pair<std::vector<std::int32_t>, const char*> cases[] = {
         {{10, 20, 30, 40, 50},
@@ -280,7 +278,7 @@ TEST_F(SpectrumMarkersTest, ArrowsAndF1PrintTheReadoutsOfTheMarkersNewPlace) {
     EXPECT_TRUE(surface.ops().empty());
 }
 
-TEST_F(SpectrumMarkersTest, DiamondsStandOnTheTraceAndAreErasedWhereTheyWere) {
+TEST_F(SpectrumMarkersTest, DiamondsStandOnTheTraceAndTheyAndTheTextsAreErasedWhereTheyWere) {
     markers.PaintMarkers();
     const auto drawn = surface.linesIn(kMarker1); // y 3700
     ASSERT_EQ(drawn.size(), 4u);
@@ -295,9 +293,8 @@ TEST_F(SpectrumMarkersTest, DiamondsStandOnTheTraceAndAreErasedWhereTheyWere) {
     EXPECT_EQ(diamondsIn(kPlotBack), (std::vector<double>{580, 580 + 160 * 4}));
     EXPECT_TRUE(diamondsIn(kMarker1).empty());
     EXPECT_EQ(markers.FrequencyReadout, "Frequency (MHz): 904.5");
-}
-
-TEST_F(SpectrumMarkersTest, TextsEraseThenPrintInTheTopLeftCorner) {
+    // The texts too are erased, then printed, in the top left corner.
+    surface.reset();
     data.PreviousSweepTimeText = "Sweep Time (mS): 10", data.SweepTimeText = "Sweep Time (mS): 12";
     markers.PreviousFrequencyReadout = "Frequency (MHz): 902.5";
     markers.FrequencyReadout = "Frequency (MHz): 903",
