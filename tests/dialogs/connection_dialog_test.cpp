@@ -286,8 +286,7 @@ TEST_F(PortSelectTest, ClosingTheDialogWhileOkConnectsWaitsForTheConnect) {
         clickOk(dialog, during);
         // The close came after the connect had ended, as asked; the attempt decided
         // what was kept.
-        EXPECT_FALSE(dialog && dialog->isVisible());
-        EXPECT_FALSE(suite->flags.radioInUse());
+        EXPECT_FALSE((dialog && dialog->isVisible()) || suite->flags.radioInUse());
         EXPECT_EQ(suite->settings.ConnectionType, answersLate ? 1 : 0);
         const QString stored = storedText();
         EXPECT_TRUE(answersLate
@@ -355,8 +354,8 @@ TEST(MainWindowStartUp, TheConnectionDialogOpensWhenTheStoredPortDoesNotOpen) {
     suite.settings.MeterType[0] = 1; // chosen in the Network Query window meanwhile
     dialog->show();
     EXPECT_EQ(dialog->thresholdBox(0)->text() + dialog->rangeLabel(0)->text(), "85(100 to 86)");
-    EXPECT_EQ(dialog->firstLabelText(), QStringLiteral("&Port:"));
-    EXPECT_EQ(dialog->addressList()->count(), 1);
+    EXPECT_EQ(dialog->firstLabelText() + QString::number(dialog->addressList()->count()),
+              "&Port:1");
 
     const QString before = readText(store.path());
     int repaints = 0;

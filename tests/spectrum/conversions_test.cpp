@@ -113,9 +113,9 @@ TEST_F(SpectrumTraces,
     for (const SweepPoint& p : {point(1), suite.spectrumData.PreviousSweepPoints[1]})
         EXPECT_EQ(std::tuple(p.TraceY, p.PeakY, p.AverageY, p.AverageLevel),
                   std::tuple(0, 0, 0, 0.0));
-    EXPECT_EQ(suite.spectrumData.SweepTimeText + suite.spectrumMarkers.FrequencyReadout +
-                  suite.spectrumMarkers.AmplitudeReadout,
-              "");
+    EXPECT_TRUE((suite.spectrumData.SweepTimeText + suite.spectrumMarkers.FrequencyReadout +
+                 suite.spectrumMarkers.AmplitudeReadout)
+                    .isEmpty());
     // The levels stay; the next sample overwrites the held peak level (the window's
     // legend now leaves a plot 4500 high).
     EXPECT_EQ(std::tuple(point(1).TraceLevel, point(1).PeakLevel), std::tuple(-72.0, -70.0));

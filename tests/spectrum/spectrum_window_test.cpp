@@ -87,9 +87,9 @@ TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotLabelsTheGridAndWhileASwe
     settings.MessageColor = kGraph;
     display.PaintSpectrumWindow(true);
     const auto& ops = surface.ops();
-    ASSERT_GE(ops.size(), 2u);
-    EXPECT_EQ(std::tuple(ops[0].kind, ops[0].colour), std::tuple(Op::Kind::Clear, 0xF0F0F0u));
-    EXPECT_EQ(std::tuple(ops[1].colour, where(ops[1])), std::tuple(kPlotBack, "500 500 8500 5000"));
+    EXPECT_EQ(std::tuple(ops.at(0).kind, ops[0].colour), std::tuple(Op::Kind::Clear, 0xF0F0F0u));
+    EXPECT_EQ(std::tuple(ops.at(1).colour, where(ops[1])),
+              std::tuple(kPlotBack, "500 500 8500 5000"));
     EXPECT_EQ(surface.findText(QStringLiteral("904.6"))->colour, kLabel);
     EXPECT_TRUE(surface.linesIn(kGraph).empty() && !surface.findText(markers.FrequencyReadout));
     flags.SpectrumStopped = false;
@@ -188,7 +188,8 @@ TEST_F(SpectrumDisplayTest, TracesAreErasedWhereTheyWereThenDrawnOverTheGrid) {
     }
 }
 
-TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibels) {
+TEST_F(SpectrumMarkersTest,
+       NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibelsAndARunningSweep) {
     // Levels (from, to, dB) over -90, the start, the key, where the marker ends: a
     // peak left and right; nothing further right; from the dip after a fall; a rise of
     // just 5, a fall of just 5, a rise of just 5 leftwards; levels rounded to -84 and -85.
@@ -221,6 +222,19 @@ TEST_F(SpectrumMarkersTest, NextPeakNeedsARoundedRiseAndFallOfMoreThanFiveDecibe
     setLevels(0, 49, -90), setLevels(2, 2, -70), setLevels(5, 5, -85), setLevels(8, 8, -60),
         setLevels(49, 49, -60);
     EXPECT_EQ(markers.peaksFound(), (std::vector<int>{2, 8}));
+    // The keys steer only a running sweep.
+    surface.reset();
+    flags.SpectrumStopped = true;
+    for (int key : {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x25, 0x27})
+        markers.KeyDown(key);
+    EXPECT_EQ(std::tuple(markers.MarkerIndex[0], markers.MaxHold, markers.DeltaMode,
+                         markers.ViewMode, surface.ops().size()),
+              std::tuple(10, false, false, false, 0u)); // the marker stays at 10
+    flags.SpectrumStopped = false;
+    for (int key : {+M::F2, +M::F6, 0x41, +M::F6, +M::F6, +M::F7}) // F7: the whole window again
+        markers.KeyDown(key);
+    EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(true, true));
+    EXPECT_EQ(surface.ops().at(0).kind, Op::Kind::Clear);
 }
 
 // Each key moves the active marker (never beyond the plot with its diamond) and
@@ -334,19 +348,4 @@ TEST_F(SpectrumMarkersTest, KeysBetweenSweepsLeaveOneReadoutPerLine) {
     const auto lines = readoutsOnScreen(surface, settings);
     EXPECT_EQ(lines.at(settings.SpecAnTop + 250), QStringList{markers.FrequencyReadout});
     EXPECT_EQ(lines.at(settings.SpecAnTop + 450), QStringList{markers.AmplitudeReadout});
-}
-
-TEST_F(SpectrumMarkersTest, TheKeysSteerOnlyARunningSweep) {
-    flags.SpectrumStopped = true;
-    for (int key : {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x25, 0x27})
-        markers.KeyDown(key);
-    EXPECT_EQ(std::tuple(markers.MarkerIndex[0], markers.MaxHold, markers.DeltaMode,
-                         markers.ViewMode, surface.ops().size()),
-              std::tuple(0, false, false, false, 0u));
-    flags.SpectrumStopped = false;
-    for (int key : {+M::F2, +M::F6, 0x41, +M::F6, +M::F6, +M::F7}) // F7: the whole window again
-        markers.KeyDown(key);
-    EXPECT_EQ(std::tuple(markers.MaxHold, markers.ViewMode), std::tuple(true, true));
-    ASSERT_FALSE(surface.ops().empty());
-    EXPECT_EQ(surface.ops()[0].kind, Op::Kind::Clear);
 }
