@@ -5,16 +5,79 @@
 
 #include "dialogs/colour_dialog.h"
 #include "dialogs/connection_dialog.h"
-#include "dialogs/stalled_tcp_endpoint.h"
 #include "network/network_window.h"
 #include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
+#include "support/report_reading.h"
 
 #include <QTest>
 #include <QWindow>
 #include <QtWidgets>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
+// A TCP endpoint on 127.0.0.1 that leaves a connect pending, for tests of what the
+// user does while the suite waits for a device server to answer.
+//
+// The listening socket is never served and its accept queue is filled by
+// connections of its own. The kernel then drops further SYNs, so a client's connect
+// stays pending and is retried by the client's own SYN retransmission (the first
+// after about one second). acceptLate() frees one place in the queue: the next
+// retransmission then completes the connect, as a server that answers late would.
+// Nothing leaves the loopback interface.
+class StalledTcpEndpoint {
+public:
+    StalledTcpEndpoint() {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        auto* where = reinterpret_cast<sockaddr*>(&address);
+        socklen_t length = sizeof address;
+        if (::bind(listener_, where, length) != 0 || ::listen(listener_, 1) != 0 ||
+            ::getsockname(listener_, where, &length) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        // Fill the queue until a connect is not answered at once (on loopback it
+        // would be): its SYN was dropped. That last one is closed, so that its own
+        // retransmission cannot take a place freed later.
+        for (int i = 0; i < 8 && !full_; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fds_.push_back(fd);
+            pollfd wait{fd, POLLOUT, 0};
+            if (::connect(fd, where, length) != 0 && errno != EINPROGRESS)
+                return;
+            if (::poll(&wait, 1, 300) != 1) {
+                full_ = true;
+                ::close(fd);
+                fds_.pop_back();
+            }
+        }
+    }
+    ~StalledTcpEndpoint() {
+        for (const int fd : fds_)
+            ::close(fd);
+    }
+
+    // Listening, with a full queue.
+    bool ready() const { return port_ != 0 && full_; }
+    quint16 port() const { return port_; }
+    // Takes one queued connection off the queue, making room for a pending connect.
+    void acceptLate() {
+        const int accepted = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (accepted >= 0)
+            ::close(accepted);
+    }
+
+private:
+    int listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::vector<int> fds_{listener_};
+    quint16 port_ = 0;
+    bool full_ = false;
+};
+
 // The box gets the focus, takes `typed` and loses the focus again.
 void typeAndLeave(QLineEdit* box, const char* typed) {
     QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason), out(QEvent::FocusOut, Qt::TabFocusReason);
@@ -23,9 +86,9 @@ void typeAndLeave(QLineEdit* box, const char* typed) {
     QCoreApplication::sendEvent(box, &out);
 }
 
-QPushButton* button(QWidget* dialog, const QString& text) {
+QPushButton* button(QWidget* dialog, const char* text) {
     for (QPushButton* candidate : dialog->findChildren<QPushButton*>())
-        if (candidate->text() == text)
+        if (candidate->text() == QLatin1String(text))
             return candidate;
     return nullptr;
 }
@@ -73,7 +136,7 @@ protected:
     // Clicks OK and runs each step at its time while OK's handler runs; returns when
     // the handler has returned and every step has run.
     void clickOk(ConnectionDialog* dialog, std::vector<Step> during = {}) {
-        during.push_back({0, [ok = QPointer(button(dialog, QStringLiteral("OK")))] {
+        during.push_back({0, [ok = QPointer(button(dialog, "OK"))] {
                               ASSERT_TRUE(ok);
                               QTest::mouseClick(ok, Qt::LeftButton);
                           }});
@@ -90,7 +153,7 @@ protected:
         ASSERT_TRUE(dialog) << "the dialog was destroyed inside its own wait";
         EXPECT_EQ(suite->wait.depth(), 1) << "a second connect runs inside the first";
         EXPECT_TRUE(suite->flags.radioInUse());
-        EXPECT_FALSE(button(dialog, QStringLiteral("OK"))->isEnabled());
+        EXPECT_FALSE(button(dialog, "OK")->isEnabled());
     }
 
     QObject scope; // context of the test's timers: destroyed first, cancelling them
@@ -117,8 +180,7 @@ TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
     port->setText(QStringLiteral("12345"));
     clickIntoBox(port);
     QTest::keyClick(port, Qt::Key_End);
-    QTest::keyClick(port, Qt::Key_6);
-    EXPECT_EQ(port->text(), QStringLiteral("12345"));
+    QTest::keyClick(port, Qt::Key_6); // refused
     QTest::keyClick(port, Qt::Key_Home);
     pressDelete(port);
     EXPECT_EQ(port->text(), QStringLiteral("2345"));
@@ -139,14 +201,13 @@ TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
     QTest::keyClicks(part, QStringLiteral("25"));
     EXPECT_TRUE(messages.shown.isEmpty()); // not checked before the third digit
     QTest::keyClick(part, Qt::Key_6);
-    EXPECT_EQ(messages.shown.value(0), QStringLiteral("Value must be between 0 and 255."));
-    EXPECT_EQ(part->text(), QStringLiteral("10"));
+    EXPECT_EQ(part->text() + messages.shown.value(0), "10Value must be between 0 and 255.");
     emit dialog->addressList()->textActivated(QStringLiteral("192.168.4.20"));
     EXPECT_EQ(dialog->ipBox(3)->text(), QStringLiteral("20"));
     typeAndLeave(dialog->tcpPortBox(), "0080");
     typeAndLeave(dialog->tcpPortBox(), "70000");
-    EXPECT_EQ(dialog->tcpPortBox()->text(), QStringLiteral("80"));
-    EXPECT_EQ(messages.shown.last(), QStringLiteral("Select a value between 0 and 65,535."));
+    EXPECT_EQ(dialog->tcpPortBox()->text() + messages.shown.last(),
+              "80Select a value between 0 and 65,535.");
 }
 
 // Enter in a box presses OK while the box keeps the focus: its check must still run.
@@ -182,18 +243,16 @@ TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
         const RadioOperation running(suite->flags);
         clickOk(dialog);
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(dialog->statusText(),
-                  QStringLiteral("Stop the running test before changing the connection."));
-        EXPECT_EQ(std::tuple(suite->settings.Baud, suite->link.portSettings.Baud),
-                  std::tuple(10, 57600));
-        EXPECT_EQ(storedText(), before);
+        EXPECT_EQ(dialog->statusText(), "Stop the running test before changing the connection.");
+        EXPECT_EQ(std::tuple(suite->settings.Baud, suite->link.portSettings.Baud, storedText()),
+                  std::tuple(10, 57600, before));
     }
     dialog->thresholdBox(0)->setText(QStringLiteral("-78"));
     clickOk(dialog); // once it has ended, the same OK goes through
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(std::tuple(suite->link.portSettings.CommPort, suite->link.portSettings.Baud),
-              std::tuple(3, 9600));
-    EXPECT_EQ(suite->settings.BaudText, QStringLiteral("9600"));
+    EXPECT_EQ(std::tuple(suite->link.portSettings.CommPort, suite->link.portSettings.Baud,
+                         suite->settings.BaudText),
+              std::tuple(3, 9600, QStringLiteral("9600")));
     const QString stored = storedText();
     for (const QString& line : QStringList{
              "Port=2", "Baud=5", "Port1%20USB=0", "Marginal%20Stop%20Light%2000=-78",
@@ -206,8 +265,8 @@ TEST_F(PortSelectTest, ClosingTheDialogWhileOkConnectsWaitsForTheConnect) {
     const std::pair<const char*, std::function<void(ConnectionDialog*)>> cases[] = {
         {"OK again, then Cancel",
          [](ConnectionDialog* dialog) {
-             QTest::mouseClick(button(dialog, QStringLiteral("OK")), Qt::LeftButton);
-             QTest::mouseClick(button(dialog, QStringLiteral("Cancel")), Qt::LeftButton);
+             QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+             QTest::mouseClick(button(dialog, "Cancel"), Qt::LeftButton);
          }},
         {"the window's close", [](ConnectionDialog* dialog) { dialog->windowHandle()->close(); }},
         {"Escape, and the server answers late",
@@ -227,16 +286,14 @@ TEST_F(PortSelectTest, ClosingTheDialogWhileOkConnectsWaitsForTheConnect) {
         clickOk(dialog, during);
         // The close came after the connect had ended, as asked; the attempt decided
         // what was kept.
-        EXPECT_FALSE(dialog && dialog->isVisible());
-        EXPECT_FALSE(suite->flags.radioInUse());
+        EXPECT_FALSE((dialog && dialog->isVisible()) || suite->flags.radioInUse());
         EXPECT_EQ(suite->settings.ConnectionType, answersLate ? 1 : 0);
         const QString stored = storedText();
-        if (answersLate)
-            EXPECT_TRUE(stored.contains("Port1%20USB=1") &&
-                        stored.contains("TCP%20Port=" + QString::number(server.port())))
-                << qPrintable(stored);
-        else
-            EXPECT_EQ(stored, before);
+        EXPECT_TRUE(answersLate
+                        ? stored.contains("Port1%20USB=1") &&
+                              stored.contains("TCP%20Port=" + QString::number(server.port()))
+                        : stored == before)
+            << qPrintable(stored);
     }
 }
 
@@ -254,8 +311,7 @@ TEST_F(PortSelectTest, WhatTheUserChangesElsewhereWhileTheDialogIsOpenIsKept) {
                           clickOption(window->networkWindow()->meterOption(1));
                       }}});
     ASSERT_TRUE(dialog && dialog->isVisible());
-    EXPECT_TRUE(
-        dialog->statusText().startsWith(QStringLiteral("The Serial Communications Port you")));
+    EXPECT_TRUE(dialog->statusText().startsWith("The Serial Communications Port you"));
     // The failed connect did not undo the meter, nor keep the TCP choice.
     EXPECT_EQ(std::tuple(suite->settings.MeterType[0], suite->settings.ConnectionType,
                          suite->settings.TcpPort),
@@ -289,35 +345,30 @@ TEST(MainWindowStartUp, TheConnectionDialogOpensWhenTheStoredPortDoesNotOpen) {
     QPointer<ConnectionDialog> dialog;
     ASSERT_TRUE(runEventsUntil(
         [&] { return (dialog = window.findChild<ConnectionDialog*>()) && dialog->isVisible(); }));
-    EXPECT_TRUE(dialog->statusText().startsWith(
-        QStringLiteral("The Communications Port you have selected is either ")));
+    EXPECT_TRUE(dialog->statusText().startsWith("The Communications Port you have selected is"));
     clickInto(dialog->thresholdBox(0));
     QTest::keyClicks(dialog->thresholdBox(0), QStringLiteral("-70"));
     clickOption(dialog->linkChoice(1));
-    QTest::mouseClick(button(dialog, QStringLiteral("Cancel")), Qt::LeftButton);
+    QTest::mouseClick(button(dialog, "Cancel"), Qt::LeftButton);
     ASSERT_FALSE(dialog->isVisible());
     suite.settings.MeterType[0] = 1; // chosen in the Network Query window meanwhile
     dialog->show();
     EXPECT_EQ(dialog->thresholdBox(0)->text() + dialog->rangeLabel(0)->text(), "85(100 to 86)");
-    EXPECT_EQ(dialog->firstLabelText(), QStringLiteral("&Port:"));
-    EXPECT_EQ(dialog->addressList()->count(), 1);
+    EXPECT_EQ(dialog->firstLabelText() + QString::number(dialog->addressList()->count()),
+              "&Port:1");
 
-    const auto stored = [&store] {
-        QFile file(store.path());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-    const QString before = stored();
+    const QString before = readText(store.path());
     int repaints = 0;
     ColourDialog colours(suite, store, ColourDialog::Hooks{[&repaints] { ++repaints; }});
     colours.pickColour = [](const QColor& initial) { return initial; }; // cancelled
     colours.Command4_Click(2);
-    EXPECT_EQ(std::tuple(repaints, stored()), std::tuple(0, before));
+    EXPECT_EQ(std::tuple(repaints, readText(store.path())), std::tuple(0, before));
     colours.pickColour = [](const QColor&) { return QColor(0x12, 0x34, 0x56); };
     colours.Command4_Click(2); // grid; red in the low byte
     EXPECT_EQ(std::tuple(repaints, suite.settings.GridColor), std::tuple(1, 0x563412u));
     for (const char* key :
          {"Grid%20Color=5649426", "Background%20Color=0", "Graph%20Color=65280", "Label%20Color=0",
           "Marker1%20Color=65280", "Marker2%20Color=255", "Message%20Color=65280"})
-        EXPECT_TRUE(stored().contains(QString::fromLatin1(key))) << key;
+        EXPECT_TRUE(readText(store.path()).contains(QString::fromLatin1(key))) << key;
     window.close();
 }

@@ -10,50 +10,38 @@
 
 using Analyzer = SpectrumAnalyzer;
 
-TEST(SpectrumConversions, ReadingToVoltsToLevelToPosition) {
+TEST(SpectrumConversions, AnswerToReadingToVoltsToLevelToPositionInTablesOfAtLeastTwoPoints) {
     EXPECT_DOUBLE_EQ(Analyzer::RawToVolts(0), 0.0);
     EXPECT_DOUBLE_EQ(Analyzer::RawToVolts(1023), 3.3);
     // dB = volts x -44 - 51, clamped at 1.2 V, halves to even; a level at or above
     // the plot's top ("Amplitude") - 1 is moved 2 dB further down.
-    const struct {
-        double volts;
-        float top;
-        int level;
-    } levels[] = {{0.0, -40, -51},   {3.3, -40, -104},  {1.2, -40, -104},     {0.5, -40, -73},
-                  {0.125, -40, -56}, {0.375, -40, -68}, {4.0 / 44, -40, -55}, {4.0 / 44, -60, -62},
-                  {0.0, -50, -52},   {0.0, -49, -51},   {0.0, -50.5f, -52},   {0.0, -51.5f, -54}};
-    for (const auto& c : levels)
-        EXPECT_EQ(Analyzer::VoltsToLevel(c.volts, c.top), c.level) << c.volts << " " << c.top;
+    const std::tuple<double, float, int> levels[] = {
+        {0.0, -40, -51},   {3.3, -40, -104},  {1.2, -40, -104},     {0.5, -40, -73},
+        {0.125, -40, -56}, {0.375, -40, -68}, {4.0 / 44, -40, -55}, {4.0 / 44, -60, -62},
+        {0.0, -50, -52},   {0.0, -49, -51},   {0.0, -50.5f, -52},   {0.0, -51.5f, -54}};
+    for (const auto& [volts, top, level] : levels)
+        EXPECT_EQ(Analyzer::VoltsToLevel(volts, top), level) << volts << " " << top;
     // 70 dB between the margins (500, 500), measured from the top on either side.
-    const struct {
-        int level;
-        double height;
-        int y;
-    } ys[] = {{-40, 8000, 500}, {-73, 8000, 3800}, {-110, 8000, 7500},
-              {-38, 8000, 700}, {-41, 1035, 500},  {-43, 1035, 502}};
-    for (const auto& c : ys)
-        EXPECT_EQ(Analyzer::LevelToY(c.level, -40.0f, 500, 500, c.height), c.y) << c.level;
-}
-
-TEST(LevelAnswer, OnlyAWholeAnswerLeadingWith0x21IsALittleEndianReading) {
+    const std::tuple<int, double, int> ys[] = {{-40, 8000, 500},   {-73, 8000, 3800},
+                                               {-110, 8000, 7500}, {-38, 8000, 700},
+                                               {-41, 1035, 500},   {-43, 1035, 502}};
+    for (const auto& [level, height, y] : ys)
+        EXPECT_EQ(Analyzer::LevelToY(level, -40.0f, 500, 500, height), y) << level;
+    // Only a whole answer leading with 0x21 is a little-endian reading.
     const std::pair<const char*, std::optional<int>> cases[] = {
         {"2102ff03", 1023},          {"21993412", 0x1234}, {"21020000", 0},
         {"21021000cc21", 16},        {"", std::nullopt},   {"210210", std::nullopt},
         {"0021021000", std::nullopt}};
     for (const auto& [hex, reading] : cases)
         EXPECT_EQ(decodeLevelAnswer(QByteArray::fromHex(hex)), reading) << hex;
-}
-
-TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
+    // The tables keep at least two points, and what is there when resized.
     SpectrumData data;
     data.resize(3);
     data.SweepPoints[1].TraceY = 1234;
     data.resize(5);
-    EXPECT_EQ(std::tuple(data.PreviousSweepPoints.size(), data.SweepPoints[1].TraceY),
-              std::tuple(5u, 1234));
+    const auto kept = std::tuple(data.PreviousSweepPoints.size(), data.SweepPoints[1].TraceY);
     data.resize(1);
-    EXPECT_EQ(data.pointCount(), 2);
-    EXPECT_EQ(SpectrumData::usablePointCount(3), 3);
+    EXPECT_EQ(std::tuple(kept, data.pointCount()), std::tuple(std::tuple(5u, 1234), 2));
 }
 
 // The traces of samples on a suite whose spectrum window records 9000 x 6000 twips:
@@ -61,12 +49,7 @@ TEST(SpectrumDataTables, AtLeastTwoPointsAndResizeKeepsWhatIsThere) {
 // and -80 3357.
 class SpectrumTraces : public ::testing::Test {
 protected:
-    void SetUp() override {
-        suite.settings.SpecAnTop = 500;
-        suite.settings.SpecAnBottom = 500;
-        suite.settings.Amplitude = -40.0f;
-        suite.spectrumData.resize(4);
-    }
+    void SetUp() override { suite.spectrumData.resize(4); } // margins 500, top -40 dB
     SweepPoint& point(int i) { return suite.spectrumData.SweepPoints[static_cast<size_t>(i)]; }
     // Samples at whole levels at point i; returns its traces: real-time y, end y and
     // level, then those of the peak and of the average.
@@ -107,8 +90,7 @@ TEST_F(SpectrumTraces, RealTimeFollowsPeakHoldsAndTheAverageMovesByThreeTenths) 
 }
 
 TEST_F(SpectrumTraces, HiddenTracesKeepTheirLevelsWithoutPositions) {
-    suite.settings.PeakCheck = 0;
-    suite.settings.AverageCheck = 0;
+    suite.settings.PeakCheck = suite.settings.AverageCheck = 0;
     EXPECT_EQ(samples(0, {-70, -90}), (std::vector<double>{4071, 4071, -90, 0, 0, -90, 0, 0, -76}));
     suite.settings.PeakCheck = 1;
     EXPECT_EQ(samples(0, {-66, -90}).at(5), -66);
@@ -119,36 +101,31 @@ TEST_F(SpectrumTraces, HiddenTracesKeepTheirLevelsWithoutPositions) {
     EXPECT_NE(point(1).TraceY, 0);
 }
 
-TEST_F(SpectrumTraces, SweepFiguresCountUnmeasuredPointsAsGood) {
-    SpectrumMeterFigures figures = suite.spectrum.sweepFigures();
+TEST_F(SpectrumTraces,
+       ResetClearsPositionsAndAveragesButKeepsLevelsAndTheFiguresCountUnmeasuredPoints) {
+    SpectrumMeterFigures figures = suite.spectrum.sweepFigures(); // nothing measured: all good
     EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
               std::tuple(1.0, 0.0, 0.0));
-    // "Bad Stop Light 10" is -75: at or below it a point is good.
-    point(1).PeakLevel = -80;
-    point(2).PeakLevel = -75;
-    point(3).PeakLevel = -60;
-    point(1).AverageLevel = -82;
-    point(3).AverageLevel = -61;
-    figures = suite.spectrum.sweepFigures();
-    EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
-              std::tuple(0.75, static_cast<double>(-215.0f / 3.0f), -71.5));
-}
-
-TEST_F(SpectrumTraces, ResetClearsPositionsAndAveragesButKeepsLevels) {
     samples(1, {-70, -72});
     suite.spectrumData.SweepTimeText = QStringLiteral("Sweep Time (mS): 10");
-    suite.spectrumMarkers.FrequencyReadout = QStringLiteral("x");
-    suite.spectrumMarkers.AmplitudeReadout = QStringLiteral("y");
+    suite.spectrumMarkers.FrequencyReadout = suite.spectrumMarkers.AmplitudeReadout = "x";
     suite.spectrum.ResetSpectrum();
     for (const SweepPoint& p : {point(1), suite.spectrumData.PreviousSweepPoints[1]})
         EXPECT_EQ(std::tuple(p.TraceY, p.PeakY, p.AverageY, p.AverageLevel),
                   std::tuple(0, 0, 0, 0.0));
-    EXPECT_EQ(suite.spectrumData.SweepTimeText + suite.spectrumMarkers.FrequencyReadout +
-                  suite.spectrumMarkers.AmplitudeReadout,
-              "");
+    EXPECT_TRUE((suite.spectrumData.SweepTimeText + suite.spectrumMarkers.FrequencyReadout +
+                 suite.spectrumMarkers.AmplitudeReadout)
+                    .isEmpty());
     // The levels stay; the next sample overwrites the held peak level (the window's
     // legend now leaves a plot 4500 high).
     EXPECT_EQ(std::tuple(point(1).TraceLevel, point(1).PeakLevel), std::tuple(-72.0, -70.0));
     EXPECT_EQ(samples(1, {-90}),
               (std::vector<double>{3714, 3714, -90, 3714, 3714, -90, 3714, 3714, -90}));
+    // "Bad Stop Light 10" is -75: at or below it a point is good; of the 50 points the
+    // reset made, only point 3 is bad.
+    point(1).PeakLevel = -80, point(2).PeakLevel = -75, point(3).PeakLevel = -60;
+    point(1).AverageLevel = -82, point(3).AverageLevel = -61;
+    figures = suite.spectrum.sweepFigures();
+    EXPECT_EQ(std::tuple(figures.fraction, figures.peakMean, figures.averageMean),
+              std::tuple(double(49 / 50.0f), double(-215.0f / 3.0f), -71.5));
 }
