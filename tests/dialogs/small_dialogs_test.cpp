@@ -47,6 +47,12 @@ TEST(PingTestWindowTest, TheKeyboardEditsAndLeavesTheSizeBox) {
     EXPECT_EQ(window.TXTestData(), QStringLiteral("0123456789AB"));
     clickIntoBox(window.sizeBox());
     expectKeyboardEditing(window.sizeBox());
+    // Create Data keeps the size for the next run, as a plain number.
+    window.sizeBox()->setText(QStringLiteral(" 3 0"));
+    QTest::mouseClick(window.createButton(), Qt::LeftButton);
+    EXPECT_EQ(window.TXTestData().size(), 30);
+    EXPECT_EQ(store.read(QStringLiteral("Settings"), QStringLiteral("TXTestSize")),
+              QStringLiteral("30"));
     // Closing stops the ping test and tiles the windows.
     suite.flags.PingTestStopped = false;
     window.close();
