@@ -190,9 +190,9 @@ TEST_F(SettingsStoreTest, EveryKeyIsReadFromItsOwnNameAndReadingNeverRewritesThe
 
 TEST_F(SettingsStoreTest, EachTextIsAcceptedOnlyWithinItsKeysTypeAndRange) {
     const QStringList accepted = entries(
-        "Attenuator=  7 =7|Attenuator=+7=7|Attenuator=-32768=-32768|Center Frequency=\t902.5 "
-        "=902.5|"
-        "Span=1e+20=1e+20|Amplitude=-0=0|TCP Port=65535=65535|TCP Port=0=0|"
+        "Attenuator=  7 =7|Attenuator=+7=7|Attenuator=-32768=-32768|"
+        "Center Frequency=\t902.5 =902.5|Span=1e+20=1e+20|Amplitude=-0=0|TCP Port=65535=65535|"
+        "TCP Port=0=0|"
         "Grid Color=-1=4294967295|Marker2 Color=-2147483648=2147483648|Network Query=TRUE=1|"
         "Network Query=fAlSe=0|Network Query= false =0|Network Query=-1=1|Network Query=2=1|"
         "TCP Address=  10.0.0.5  =10.0.0.5|COM16= /dev/ttyUSB0 =/dev/ttyUSB0|Port=15=15|"
