@@ -56,8 +56,8 @@ std::vector<double> thirds(const Scale& scale, std::initializer_list<double> val
 TEST(DialPosition, EachZoneTakesAThirdOfTheDialAndValuesOffTheScaleStopAtTheNearerEnd) {
     using V = std::vector<double>;
     const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(thirds(kHopBinRssi, {-110, -95, -80, -40, -87.5, -60, -120, -30, -inf, inf}),
-              (V{0, 1, 2, 3, 1.5, 2.5, 0, 3, 0, 3}));
+    EXPECT_EQ(thirds(kHopBinRssi, {-110, -100, -95, -80, -40, -87.5, -60, -120, -30, -inf, inf}),
+              (V{0, 0.7, 1, 2, 3, 1.5, 2.5, 0, 3, 0, 3}));
     EXPECT_EQ(thirds({0, 70, 85, 100}, {35, 95, 150, std::numeric_limits<double>::quiet_NaN()}),
               (V{0.5, 2.7, 3, 0}));
     // The spectrum scale runs downwards: strong signals are on the left.
