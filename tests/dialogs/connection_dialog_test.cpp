@@ -235,7 +235,7 @@ TEST_F(PortSelectTest, EveryWayOfPressingOkChecksTheBoxesFirst) {
 TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
     startSuite();
     const QString before = storedText();
-    ConnectionDialog* dialog = openDialog();
+    const QPointer<ConnectionDialog> dialog = openDialog(); // OK may let it go
     dialog->portBox()->setCurrentIndex(2);
     dialog->baudBox()->setCurrentIndex(5);
     {
@@ -249,7 +249,7 @@ TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
     }
     dialog->thresholdBox(0)->setText(QStringLiteral("-78"));
     clickOk(dialog); // once it has ended, the same OK goes through
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog && dialog->isVisible());
     EXPECT_EQ(std::tuple(suite->link.portSettings.CommPort, suite->link.portSettings.Baud,
                          suite->settings.BaudText),
               std::tuple(3, 9600, QStringLiteral("9600")));
