@@ -134,6 +134,8 @@ private:
     void destroyClosedWindows();
     void closeByProgram(QWidget* window);
     void analyzerWindowClosedByUser();
+    // What an analyzer window asks of the main window (both take the same hooks).
+    template <class Hooks> Hooks analyzerHooks();
     void tileLater();
     void MDI_Tools_NetworkDiagnostics_Click();
     void onDisplayToggle(int button, bool pressed);

@@ -4,11 +4,11 @@
 #include "app/main_window.h"
 
 #include "app/report_commands.h"
-#include "core/settings_store.h"
 #include "app/startup.h"
 #include "app/statistics_export.h"
 #include "app/suite.h"
 #include "app/window_placement.h"
+#include "core/settings_store.h"
 #include "dialogs/about_box.h"
 #include "dialogs/colour_dialog.h"
 #include "dialogs/connection_dialog.h"
@@ -55,6 +55,14 @@ QRect toPixels(const QRectF& twips, double dpiX, double dpiY) {
 
 } // namespace
 
+template <class Hooks> Hooks MainWindow::analyzerHooks() {
+    Hooks hooks;
+    hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
+    hooks.tileChildWindows = [this] { tileLater(); };
+    hooks.userClosed = [this] { analyzerWindowClosedByUser(); };
+    return hooks;
+}
+
 NetworkWindow* MainWindow::networkWindow() const {
     return qobject_cast<NetworkWindow*>(shownChild(networkSub_));
 }
@@ -66,11 +74,7 @@ SpectrumWindow* MainWindow::spectrumWindow() const {
 void MainWindow::openSpectrumWindow() {
     if (spectrumWindow())
         return;
-    SpectrumWindow::Hooks hooks;
-    hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
-    hooks.tileChildWindows = [this] { tileLater(); };
-    hooks.userClosed = [this] { analyzerWindowClosedByUser(); };
-    auto* window = new SpectrumWindow(suite_, surfaces_, hooks);
+    auto* window = new SpectrumWindow(suite_, surfaces_, analyzerHooks<SpectrumWindow::Hooks>());
     spectrumSub_ = addChild(window);
     spectrumSub_->show();
     window->setFocus();
@@ -88,11 +92,7 @@ HopBinWindow* MainWindow::hopBinWindow() const {
 void MainWindow::openHopBinWindow() {
     if (hopBinWindow())
         return;
-    HopBinWindow::Hooks hooks;
-    hooks.resetTestData = [this] { acquisition_.ResetTestData(); };
-    hooks.tileChildWindows = [this] { tileLater(); };
-    hooks.userClosed = [this] { analyzerWindowClosedByUser(); };
-    auto* window = new HopBinWindow(suite_, surfaces_, hooks);
+    auto* window = new HopBinWindow(suite_, surfaces_, analyzerHooks<HopBinWindow::Hooks>());
     hopBinSub_ = addChild(window);
     hopBinSub_->show();
 }
