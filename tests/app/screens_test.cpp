@@ -78,25 +78,13 @@ protected:
         if (qEnvironmentVariableIsEmpty(kChildVariable))
             GTEST_SKIP() << "run by ScreenFit in a process of its own";
     }
-    // As the suite starts: the window places itself, nothing resizes it.
-    void startPlaced() {
-        ASSERT_TRUE(emulator.start({}));
-        settingsPath = dir.filePath(u"settings.ini"_s);
-        store = std::make_unique<SettingsStore>(settingsPath);
-        suite = std::make_unique<Suite>(messages, status, surfaces);
-        suite->link.DeviceOverride = emulator.devicePath();
-        window = std::make_unique<MainWindow>(*suite, *store, surfaces, status);
-        ASSERT_TRUE(window->Form_Load([](Settings& s) { s.ConnectionType = 0; }));
-        window->show();
-        ASSERT_TRUE(runEventsUntil([this] { return window->MainWindowActivated; }));
-        QCoreApplication::processEvents();
-    }
 };
 
 } // namespace
 
 TEST_F(ScreenFitChild, TheWindowsAndTheirControlsFitWithEitherAnalyzer) {
-    startPlaced();
+    startSuite({}, {}, true); // where start-up places it on this screen
+    QCoreApplication::processEvents();
     expectFits(*window);
     // The user chooses the spectrum analyzer.
     QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);

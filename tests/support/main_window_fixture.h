@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "core/settings_store.h"
 #include "app/suite.h"
+#include "core/settings_store.h"
 #include "support/emulator_process.h"
 #include "support/fakes.h"
 #include "support/suite_fixture.h"
@@ -16,7 +16,9 @@
 // temporary store and its radio link on a fresh rm7700-emu.
 class MainWindowOnEmulator : public ::testing::Test {
 protected:
-    void startSuite(const QStringList& emulatorArgs = {}, const QByteArray& storedSettings = {}) {
+    // `keepStartUpPlace`: the window stays where start-up put it instead of 1200 x 800.
+    void startSuite(const QStringList& emulatorArgs = {}, const QByteArray& storedSettings = {},
+                    bool keepStartUpPlace = false) {
         ASSERT_TRUE(emulator.start(emulatorArgs));
         settingsPath = dir.filePath(QStringLiteral("settings.ini"));
         if (!storedSettings.isEmpty()) {
@@ -29,7 +31,8 @@ protected:
         suite->link.DeviceOverride = emulator.devicePath();
         window = std::make_unique<MainWindow>(*suite, *store, surfaces, status);
         ASSERT_TRUE(window->Form_Load([](Settings& s) { s.ConnectionType = 0; }));
-        window->resize(1200, 800);
+        if (!keepStartUpPlace)
+            window->resize(1200, 800);
         window->show();
         ASSERT_TRUE(runEventsUntil([this] { return window->MainWindowActivated; }));
     }
