@@ -18,9 +18,8 @@ EmulatorProcess::EmulatorProcess() {
 }
 
 EmulatorProcess::~EmulatorProcess() {
-    if (m_process.state() == QProcess::NotRunning) {
+    if (m_process.state() == QProcess::NotRunning)
         return;
-    }
     m_process.write("quit\n");
     m_process.closeWriteChannel(); // --exit-on-eof ends it even if "quit" is not read
     if (!m_process.waitForFinished(kQuitTimeoutMs)) {
@@ -34,17 +33,15 @@ QString EmulatorProcess::executable() {
 }
 
 bool EmulatorProcess::start(const QStringList& args) {
-    if (m_process.state() != QProcess::NotRunning) {
+    if (m_process.state() != QProcess::NotRunning)
         return false;
-    }
     m_devicePath.clear();
     QStringList arguments{QStringLiteral("--exit-on-eof"), QStringLiteral("--sync-delay"),
                           QStringLiteral("0")};
     arguments += args;
     m_process.start(executable(), arguments);
-    if (!m_process.waitForStarted(kStartTimeoutMs)) {
+    if (!m_process.waitForStarted(kStartTimeoutMs))
         return false;
-    }
     m_devicePath = waitForLine(kStartTimeoutMs);
     return !m_devicePath.isEmpty();
 }
@@ -55,9 +52,8 @@ bool EmulatorProcess::startTcp(const QStringList& args) {
 
 quint16 EmulatorProcess::tcpPort() const {
     static const QString prefix = QStringLiteral("127.0.0.1:");
-    if (!m_devicePath.startsWith(prefix)) {
+    if (!m_devicePath.startsWith(prefix))
         return 0;
-    }
     return m_devicePath.mid(prefix.size()).toUShort();
 }
 
@@ -67,9 +63,8 @@ QString EmulatorProcess::command(const QString& line) {
     }
     // Every command has exactly one reply line; anything still buffered is the reply
     // to an earlier command that timed out, and must not be taken for this one.
-    while (m_process.canReadLine()) {
+    while (m_process.canReadLine())
         m_process.readLine();
-    }
     m_process.write(line.toUtf8() + '\n');
     return waitForLine(kCommandTimeoutMs);
 }
@@ -116,9 +111,8 @@ QByteArray EmulatorProcess::takeSent() {
 }
 
 void EmulatorProcess::kill() {
-    if (m_process.state() == QProcess::NotRunning) {
+    if (m_process.state() == QProcess::NotRunning)
         return;
-    }
     m_process.kill();
     m_process.waitForFinished(kQuitTimeoutMs);
 }
