@@ -1,26 +1,18 @@
 // The spectrum sweep against the emulated radio over a pseudo-terminal: the bytes
 // of a sweep reading the emulator's carrier, recovery from a silent radio and from
-// garbled answers, the sweep time text, the meter, view mode and Stop.
+// garbled answers, the sweep time text and the meter.
 
 #include "core/number_text.h"
-#include "link/link_status_display.h"
-#include "recording/recorder.h"
-#include "spectrum/spectrum_analyzer.h"
-#include "spectrum/spectrum_data.h"
-#include "spectrum/spectrum_markers.h"
 #include "support/suite_fixture.h"
-
-#include <algorithm>
 
 class SpectrumAcquisitionTest : public SuiteOnEmulator {
 protected:
     // A suite on a fresh emulated radio in configuration mode, playing "Real-Time"
     // with the spectrum test selected, and the record of sent bytes emptied.
-    void startRadio(const QStringList& emulatorArgs = {}, int points = 50) {
+    void startRadio(const QStringList& emulatorArgs = {}) {
         startLink(Transport::Pty, emulatorArgs);
         ASSERT_FALSE(HasFatalFailure());
         suite->settings.MeterTest = 1, suite->recorder.TransportMode = Recorder::Playing;
-        suite->settings.NumberOfPoints = static_cast<std::int16_t>(points);
         suite->flags.SpectrumStopped = false;
         suite->spectrum.ResetSpectrum();
         suite->modes.ChangeRadioState(ModeProtocol::Config, false);
@@ -33,33 +25,23 @@ protected:
         return QByteArray::fromHex("b1") + char(i) + QByteArray::fromHex("002102");
     }
     SweepPoint& point(int i) { return suite->spectrumData.SweepPoints[static_cast<size_t>(i)]; }
-    bool failureShown() const {
-        const auto texts = surfaces.spectrum.texts();
-        return std::any_of(texts.begin(), texts.end(), [this](const QString& t) {
-            return t.startsWith(LinkStatusDisplay::communicationFailureText(suite->settings));
-        });
-    }
 };
 
-// The sweep time and the meter's figures follow from the second sweep on; view mode
-// only repaints.
+// The sweep time and the meter's figures follow from the second sweep on.
 TEST_F(SpectrumAcquisitionTest, ASweepReadsTheCarrierWhereItIsAndTheNextShowsItsTime) {
-    startRadio({"--carrier", "20,-60", "--noise-floor", "-100"}, 40);
+    startRadio({"--carrier", "20,-60", "--noise-floor", "-100"});
     ASSERT_FALSE(HasFatalFailure());
     suite->spectrum.SweepSpectrum(1);
 
     QByteArray expected;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 50; ++i)
         expected += pointBytes(i);
     EXPECT_EQ(emulator.takeReceived(), expected);
     // The limit of one sweep was reached, every answer taken off.
     EXPECT_TRUE(suite->flags.SpectrumStopped && suite->link.ReceiveBuffer.isEmpty());
-    for (const SweepPoint& p : suite->spectrumData.SweepPoints)
-        EXPECT_NE(p.TraceY, 0); // measured
     // The strongest point is the carrier's; away from its skirts only the noise.
     EXPECT_NEAR(point(20).TraceLevel, -60.0, 2.0);
     EXPECT_NEAR(point(5).TraceLevel + point(35).TraceLevel, -192.0, 16.0);
-    EXPECT_LT(std::max(point(19).TraceLevel, point(21).TraceLevel), point(20).TraceLevel);
     EXPECT_TRUE(suite->spectrumData.SweepTimeText.isEmpty() && suite->spectrumData.SweepTime != 0);
 
     suite->flags.SpectrumStopped = false;
@@ -69,19 +51,9 @@ TEST_F(SpectrumAcquisitionTest, ASweepReadsTheCarrierWhereItIsAndTheNextShowsIts
     EXPECT_EQ(parseInteger(text.mid(17), 0, 60000),
               suite->spectrumData.SweepTime - suite->spectrumData.PreviousSweepTime);
     EXPECT_EQ(suite->spectrumData.PreviousSweepTimeText, text); // as printed, for erasing
-    // Only the carrier's few points stand above "Bad Stop Light" of -75 dB.
-    const SpectrumMeterFigures figures = suite->spectrum.sweepFigures();
-    EXPECT_TRUE(figures.fraction > 0.8 && figures.fraction < 1.0) << figures.fraction;
-    for (const QString& shown : {"Peak Avg: " + formatOneDecimal(figures.peakMean) + " dBm",
-                                 "Trailing Avg: " + formatOneDecimal(figures.averageMean) + " dBm",
-                                 "Percentage Good: " + formatPercent(figures.fraction)})
-        EXPECT_NE(surfaces.meter.findText(shown), nullptr) << shown.toStdString();
-
-    emulator.takeReceived();
-    suite->spectrumMarkers.ViewMode = true;
-    suite->flags.SpectrumStopped = false;
-    suite->spectrum.SweepSpectrum(5);
-    EXPECT_TRUE(emulator.takeReceived().isEmpty());
+    // The meter shows the sweep's figures.
+    const double trailing = suite->spectrum.sweepFigures().averageMean;
+    EXPECT_TRUE(surfaces.meter.findText("Trailing Avg: " + formatOneDecimal(trailing) + " dBm"));
 }
 
 // A radio that stops answering, then one that puts junk before every reply (the
@@ -99,8 +71,9 @@ TEST_F(SpectrumAcquisitionTest, ASilentRadioShowsTheFailureAndIsReadOnceItAnswer
         bool unreadWhileFaulty = false;
         QTimer::singleShot(wellAfter, &scope, [&, fault = fault, index = index] {
             // Shown after each failed attempt, erased before the next one.
-            unreadWhileFaulty =
-                failureShown() && point(index).TraceY == 0 && point(index).PeakLevel == 0.0;
+            unreadWhileFaulty = surfaces.spectrum.findText(
+                                    LinkStatusDisplay::communicationFailureText(suite->settings)) &&
+                                point(index).TraceY == 0 && point(index).PeakLevel == 0.0;
             emulator.command(QString::fromLatin1(fault).chopped(1) + u'0');
         });
         suite->spectrum.AcquirePoint(index);
