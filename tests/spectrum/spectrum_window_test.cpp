@@ -95,6 +95,9 @@ TEST_F(SpectrumDisplayTest, FullPaintClearsFillsThePlotLabelsTheGridAndWhileASwe
     EXPECT_EQ(std::tuple(QStringList(texts.begin(), texts.begin() + 8).join(' '),
                          surface.linesIn(kGrid).size(), surface.findText(texts[2])->colour),
               std::tuple("905 -40 911.7 -63.3 918.3 -86.7 925 -110", 8u, kLabel));
+    // Amplitude labels end on one edge, clear of the plot's left side and its ticks.
+    for (int i = 1; i < 8; i += 2)
+        EXPECT_EQ(surface.findText(texts[i])->x1 + surface.textWidth(texts[i]), 380) << i;
     flags.SpectrumStopped = false;
     surface.reset();
     display.PaintSpectrumWindow(false);
