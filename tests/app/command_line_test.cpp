@@ -23,19 +23,18 @@ ProgramRun runSuite(const QStringList& args,
     if (environment)
         process.setProcessEnvironment(*environment);
     process.start(QStringLiteral(VELTRANE_EXE_PATH), args);
-    ProgramRun run;
     if (!process.waitForFinished(30000))
-        return run; // the QProcess kills it on the way out
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+        return {}; // the QProcess kills it on the way out
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
 } // namespace
 
 // What a user over ssh meets: no display at all, or a DISPLAY that leads nowhere.
-TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
+// Help and version need none; a window that cannot open is reported in one line.
+TEST(CommandLine, HelpAndVersionNeedNoDisplayAndAWindowThatCannotOpenIsReported) {
     const QProcessEnvironment noDisplay; // empty: no DISPLAY, no QT_QPA_PLATFORM
     const ProgramRun version = runSuite({u"--version"_s}, noDisplay);
     EXPECT_EQ(QString::number(version.exitCode) + version.out, u"0veltrane-diagnostics 2.0.0\n"_s)
@@ -54,17 +53,15 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
     const ProgramRun withToolkitOptions =
         runSuite({u"-platform"_s, u"offscreen"_s, u"--version"_s, u"-style=fusion"_s}, noDisplay);
     EXPECT_EQ(withToolkitOptions.exitCode, 0) << qPrintable(withToolkitOptions.err);
-}
 
-TEST(CommandLine, AWindowThatCannotOpenIsReportedInOneLine) {
+    // Without a window to open, the suite says so in one line.
     QProcessEnvironment unreachable;
     unreachable.insert(u"DISPLAY"_s, u":7391"_s); // no server there
-    for (const QProcessEnvironment& environment : {QProcessEnvironment(), unreachable}) {
+    for (const QProcessEnvironment& environment : {noDisplay, unreachable}) {
         const ProgramRun run = runSuite({}, environment);
-        const QString display = environment.value(u"DISPLAY"_s);
         EXPECT_TRUE(run.exitCode == 1 && run.out.isEmpty() && run.err.endsWith(u'\n') &&
                     run.err.count(u'\n') == 1 && run.err.contains(u"display"_s))
-            << run.exitCode << qPrintable(display + run.err); // -1: crashed
+            << run.exitCode << qPrintable(environment.value(u"DISPLAY"_s) + run.err); // -1: crashed
     }
 }
 

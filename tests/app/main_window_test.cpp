@@ -1,41 +1,17 @@
 #include "core/number_text.h"
 #include "dialogs/about_box.h"
-#include "hopbin/hop_bin_window.h"
-#include "link/radio_commands.h"
-#include "network/network_window.h"
-#include "spectrum/spectrum_window.h"
-#include "support/main_window_fixture.h"
 #include "user_input.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QLabel>
 #include <QListView>
-#include <QMdiArea>
-#include <QRadioButton>
 #include <QSlider>
-#include <QTest>
-#include <QToolBar>
 
 using namespace Qt::StringLiterals;
 
 using radio::bytes;
-
-namespace {
-const QByteArray kEnterAt = QByteArrayLiteral("AT+++\r");
-const QByteArray kLeaveAt = bytes({0xCC, 'A', 'T', 'O', 0x0D});
-
-// A hop bin recording of `count` records of bin 0, 100 ms apart.
-void writeRecording(const QString& path, int count) {
-    std::vector<FileVar> records;
-    for (int n = 0; n < count; ++n)
-        records.push_back(FileVar{0, 1000.0f + 100.0f * n, -70, -70});
-    writeRecords(path, records);
-}
-} // namespace
 
 // The hop bin analyzer and the network window tiled side by side, with "Total" and
 // "Missed Bins" under the meter showing the hop bin test's live figures. The
@@ -143,49 +119,11 @@ TEST_F(MainWindowOnEmulator, PlayRunsLiveAndClosingDuringTheRunRestoresTheRadio)
 
 // The spectrum window's keys as the radio tool's key codes: F1 to F7 and the arrows.
 TEST(SpectrumWindowKeys, FunctionAndArrowKeysOnly) {
-    for (const auto& [key, code] : {std::pair{Qt::Key_F1, 0x70},
-                                    {Qt::Key_F7, 0x76},
-                                    {Qt::Key_Left, 0x25},
-                                    {Qt::Key_Right, 0x27},
-                                    {Qt::Key_F8, 0},
-                                    {Qt::Key_Up, 0}})
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_F1, 0x70},   {Qt::Key_F7, 0x76},
+                                            {Qt::Key_Left, 0x25}, {Qt::Key_Right, 0x27},
+                                            {Qt::Key_F8, 0},      {Qt::Key_Up, 0}};
+    for (const auto& [key, code] : keys)
         EXPECT_EQ(SpectrumWindow::virtualKeyCode(key), code) << key;
-}
-
-// The recording controls of the window itself: the selector's entries, the counter
-// and the slider, which the user moves to choose where playback continues.
-TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsThePosition) {
-    startSuite();
-    ScriptedFileDialogs dialogs;
-    window->setFileDialogs(dialogs);
-    dialogs.openAnswer = dir.filePath(u"forty.ban"_s);
-    writeRecording(dialogs.openAnswer, 40);
-    ASSERT_TRUE(window->recordAction()->isEnabled());
-    window->loadFileAction()->trigger();
-    window->loadFileAction()->trigger();
-
-    QComboBox* selector = window->sourceSelector();
-    ASSERT_EQ(selector->count(), 3);
-    EXPECT_TRUE(selector->currentIndex() == 1 && suite->recorder.SelectedSource == 1);
-    EXPECT_EQ(window->positionText(), u"0/40"_s);
-    QSlider* slider = window->positionSlider();
-    ASSERT_TRUE(runEventsUntil([&] { return slider->maximum() == 40; }));
-    // Keys (like the wheel or a click beside the handle) move the position at once;
-    // dragging moves it when the handle is let go.
-    slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(suite->recorder.RecordCounter, slider->value());
-    slider->setSliderDown(true);
-    slider->setValue(25);
-    EXPECT_TRUE(suite->recorder.SliderHeld && suite->recorder.RecordCounter != 25);
-    slider->setSliderDown(false);
-    EXPECT_TRUE(!suite->recorder.SliderHeld && suite->recorder.RecordCounter == 25);
-
-    // Choosing "Real-Time" while playing stops the playback (well before its end:
-    // 100 ms a record from record 25 on).
-    QTimer::singleShot(300, window.get(), [&] { selector->setCurrentIndex(0); });
-    window->playAction()->trigger();
-    EXPECT_TRUE(suite->recorder.TransportMode == Recorder::Idle &&
-                suite->recorder.RecordCounter < 35);
 }
 
 // The counter and the slider follow a recording as it grows, and a playback as it
@@ -198,38 +136,42 @@ TEST_F(MainWindowOnEmulator, CounterAndSliderMoveWhileRecordingAndPlayingBack) {
     QLabel* counter = window->positionCounter();
     QSlider* slider = window->positionSlider();
 
-    // Counts what the user sees change, looking every 50 ms while `button` runs.
+    // Counts what the user sees change, looking every 50 ms while `button` runs: the
+    // fewer of the counter's and the slider's changes.
     const auto changesDuring = [&](QAction* button, int ms) {
         int texts = 0, values = 0;
         QString lastText = counter->text();
         int lastValue = slider->value();
         QTimer look;
-        look.setInterval(50);
         QObject::connect(&look, &QTimer::timeout, [&] {
-            texts += counter->text() != lastText;
-            values += slider->value() != lastValue;
-            lastText = counter->text();
-            lastValue = slider->value();
+            texts += counter->text() != std::exchange(lastText, counter->text());
+            values += slider->value() != std::exchange(lastValue, slider->value());
         });
-        look.start();
+        look.start(50);
         QTimer::singleShot(ms, window.get(), [this] { window->stopAction()->trigger(); });
         button->trigger(); // returns when Stop has ended the run
-        return std::pair{texts, values};
+        return std::min(texts, values);
     };
-
-    const auto [recordTexts, recordValues] = changesDuring(window->recordAction(), 1500);
-    EXPECT_GE(std::min(recordTexts, recordValues), 5);
+    EXPECT_GE(changesDuring(window->recordAction(), 1500), 5);
     ASSERT_EQ(window->sourceSelector()->currentIndex(), 1); // the new recording
-
     // (A playback waits a second before its first sweep.)
-    const auto [playTexts, playValues] = changesDuring(window->playAction(), 2500);
-    EXPECT_GE(std::min(playTexts, playValues), 5);
+    EXPECT_GE(changesDuring(window->playAction(), 2500), 5);
 }
 
-// Help > About, chosen with the mouse again and again, shows one box; Help > Help
-// opens the user guide.
-TEST_F(MainWindowOnEmulator, HelpAboutShowsOneBoxAndBringsItBack) {
-    startSuite();
+// Hand-edited values the suite cannot use read as their defaults: the buttons, the
+// spectrum and the port all agree on them, and the port opens. Help > About, chosen
+// with the mouse again and again, shows one box; Help > Help opens the user guide.
+TEST_F(MainWindowOnEmulator, StoredValuesOutOfRangeReadAsTheirDefaultsAndHelpAboutShowsOneBox) {
+    // The stored parity has no letter: before, no port would open with it.
+    startSuite({}, "[Settings]\nParity=1\nReal%20Time%20Check=2\nPeak%20Check=-1\n"
+                   "Average%20Check=7\nNumber%20of%20Points=300\nPort=65536\n");
+    EXPECT_TRUE(suite->link.PortIsOpen);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(window->findChildren<QToolBar*>()[1]->actions()[i]->isChecked()) << i;
+    EXPECT_EQ(suite->settings.RealTimeCheck, 1);
+    EXPECT_EQ(suite->spectrumData.pointCount(), 50);
+    EXPECT_EQ(suite->link.portSettings.CommPort, 1);
+
     QString opened;
     window->openDocument = [&opened](const QString& path) { return !(opened = path).isEmpty(); };
     chooseFromMenu(*window, u"&Help"_s, u"Help"_s);
@@ -254,28 +196,18 @@ TEST_F(MainWindowOnEmulator, HelpAboutShowsOneBoxAndBringsItBack) {
     EXPECT_EQ(chooseAbout(1).size(), 1);
 }
 
-// Hand-edited values the suite cannot use read as their defaults: the buttons, the
-// spectrum and the port all agree on them, and the port opens.
-TEST_F(MainWindowOnEmulator, StoredValuesOutOfRangeReadAsTheirDefaults) {
-    // The stored parity has no letter: before, no port would open with it.
-    startSuite({}, "[Settings]\nParity=1\nReal%20Time%20Check=2\nPeak%20Check=-1\n"
-                   "Average%20Check=7\nNumber%20of%20Points=300\nPort=65536\n");
-    EXPECT_TRUE(suite->link.PortIsOpen);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(window->findChildren<QToolBar*>()[1]->actions()[i]->isChecked()) << i;
-    EXPECT_EQ(suite->settings.RealTimeCheck, 1);
-    EXPECT_EQ(suite->spectrumData.pointCount(), 50);
-    EXPECT_EQ(suite->link.portSettings.CommPort, 1);
-}
-
 // Load File offers every file under "All Files", also one whose name has no dot;
-// the selector shows the file's name and, in its tool tip, where it is.
-TEST_F(MainWindowOnEmulator, AllFilesOffersNamesWithoutADot) {
+// the selector lists the newest recording first by its name, with where it is in
+// its tool tip. The slider, which the user moves, chooses where playback continues.
+TEST_F(MainWindowOnEmulator, LoadedRecordingsFillTheSelectorAndTheSliderSetsThePosition) {
     startSuite();
     const QString folder = suite->settings.ProgramDirectory + u"Recordings"_s;
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + u"/field-run"_s;
-    writeRecording(path, 10);
+    std::vector<FileVar> forty;
+    for (int n = 0; n < 40; ++n)
+        forty.push_back(FileVar{0, 1000.0f + 100.0f * n, -70, -70}); // 100 ms apart
+    writeRecords(path, forty);
 
     // The user picks "All Files", clicks the file and Open; a file that never shows
     // up is given up after a while.
@@ -310,13 +242,39 @@ TEST_F(MainWindowOnEmulator, AllFilesOffersNamesWithoutADot) {
         QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
     });
     user.start(20);
+    ASSERT_TRUE(window->recordAction()->isEnabled());
     window->loadFileAction()->trigger();
     user.stop();
-
     EXPECT_TRUE(listed);
     QComboBox* selector = window->sourceSelector();
     ASSERT_EQ(selector->count(), 2);
     EXPECT_EQ(selector->itemText(1), u"field-run"_s);
     EXPECT_EQ(QFileInfo(selector->toolTip()).canonicalFilePath(),
               QFileInfo(path).canonicalFilePath());
+
+    ScriptedFileDialogs dialogs; // the same file again, as a second entry
+    window->setFileDialogs(dialogs);
+    dialogs.openAnswer = path;
+    window->loadFileAction()->trigger();
+    ASSERT_EQ(selector->count(), 3);
+    EXPECT_TRUE(selector->currentIndex() == 1 && suite->recorder.SelectedSource == 1);
+    EXPECT_EQ(window->positionText(), u"0/40"_s);
+    QSlider* slider = window->positionSlider();
+    ASSERT_TRUE(runEventsUntil([&] { return slider->maximum() == 40; }));
+    // Keys (like the wheel or a click beside the handle) move the position at once;
+    // dragging moves it when the handle is let go.
+    slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(suite->recorder.RecordCounter, slider->value());
+    slider->setSliderDown(true);
+    slider->setValue(25);
+    EXPECT_TRUE(suite->recorder.SliderHeld && suite->recorder.RecordCounter != 25);
+    slider->setSliderDown(false);
+    EXPECT_TRUE(!suite->recorder.SliderHeld && suite->recorder.RecordCounter == 25);
+
+    // Choosing "Real-Time" while playing stops the playback (well before its end:
+    // 100 ms a record from record 25 on).
+    QTimer::singleShot(300, window.get(), [&] { selector->setCurrentIndex(0); });
+    window->playAction()->trigger();
+    EXPECT_TRUE(suite->recorder.TransportMode == Recorder::Idle &&
+                suite->recorder.RecordCounter < 35);
 }

@@ -4,16 +4,11 @@
 // are checked in site_report_test.cpp, the statistics tables in
 // site_documents_test.cpp; here, that each command takes what the suite holds.
 
-#include "app/report_files.h"
 #include "app/statistics_table.h"
 #include "core/number_text.h"
 #include "hopbin/hop_bin_geometry.h"
-#include "hopbin/hop_bin_window.h"
-#include "network/network_window.h"
 #include "recording/csv_text.h"
-#include "spectrum/spectrum_window.h"
 #include "support/failing_folders.h"
-#include "support/main_window_fixture.h"
 #include "support/report_reading.h"
 #include "ui/image_surface.h"
 #include "user_input.h"
@@ -22,10 +17,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QProcess>
-#include <QRadioButton>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
@@ -56,22 +48,6 @@ protected:
     void saveReport(const QString& path) { saveAs(u"&File"_s, u"Save &Report..."_s, path); }
     std::string shown() const { return messages.shown.join(u'\n').toStdString(); }
 
-    // Run Query with the mouse; Stop Query once the emulator's three radios are listed.
-    void runQueryUntilThreeRadios() {
-        NetworkWindow* network = window->networkWindow();
-        QPushButton* stop = buttonCalled(network, u"Stop Query"_s);
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, stop, [&] {
-            if (suite->query.MacAddressCount >= 3) {
-                poll.stop();
-                QTest::mouseClick(stop, Qt::LeftButton);
-            }
-        });
-        poll.start(50);
-        QTest::mouseClick(buttonCalled(network, u"Run Query"_s), Qt::LeftButton);
-        ASSERT_TRUE(runEventsUntil([this] { return !suite->query.running(); }, 10000));
-    }
-
     // Makes the sub-window around `tool` the active one, as a click on its title does.
     void activate(QWidget* tool) {
         auto* sub = qobject_cast<QMdiSubWindow*>(tool->parentWidget());
@@ -91,7 +67,19 @@ TEST_F(ReportCommandsTest, ReportOfAQueryAndAHopBinRunHoldsTheirFigures) {
     start({u"--report-rate"_s, u"500"_s});
     const QString description = u"Roof mast <north> & Müller"_s;
     WriteDescription(*store, u"0A 1B FF"_s, description);
-    runQueryUntilThreeRadios();
+    // Run Query with the mouse; Stop Query once the emulator's three radios are listed.
+    NetworkWindow* network = window->networkWindow();
+    QPushButton* stop = buttonCalled(network, u"Stop Query"_s);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, stop, [&] {
+        if (suite->query.MacAddressCount >= 3) {
+            poll.stop();
+            QTest::mouseClick(stop, Qt::LeftButton);
+        }
+    });
+    poll.start(50);
+    QTest::mouseClick(buttonCalled(network, u"Run Query"_s), Qt::LeftButton);
+    ASSERT_TRUE(runEventsUntil([this] { return !suite->query.running(); }, 10000));
     playFor(1500, [] {});
     const QString path = dir.filePath(u"site.html"_s);
     saveReport(path);
@@ -114,8 +102,6 @@ TEST_F(ReportCommandsTest, ReportOfAQueryAndAHopBinRunHoldsTheirFigures) {
         EXPECT_TRUE(facts.contains(fact)) << qPrintable(fact + u'\n' + facts.join(u'\n'));
 
     const HopBinData& data = suite->hopBinData;
-    const float marginal = suite->settings.MarginalThreshold[0][0];
-    const float bad = suite->settings.BadThreshold[0][0];
     QStringList bins;
     for (int b = 0; b <= data.HighestBin; ++b) {
         QString row = QString::number(b);
@@ -123,7 +109,8 @@ TEST_F(ReportCommandsTest, ReportOfAQueryAndAHopBinRunHoldsTheirFigures) {
             const BinStats& s = data.HopBins[static_cast<std::size_t>(b)][side];
             for (float figure : {s.Current, s.Peak, s.Minimum, s.TrailingAverage})
                 row += u" | "_s + formatOneDecimal(figure);
-            const Grade grade = gradeLevel(s.Current, marginal, bad);
+            const Grade grade = gradeLevel(s.Current, suite->settings.MarginalThreshold[0][0],
+                                           suite->settings.BadThreshold[0][0]);
             row += u" | "_s + gradeName(grade) + u' ' +
                    htmlColour(side == 0 ? remoteGradeColour(grade) : pcGradeColour(grade));
         }

@@ -3,25 +3,17 @@
 // the screen. Each screen is its own child process of this test program, since
 // the screen and the scale factor are fixed when the application starts.
 
-#include "app/main_window.h"
 #include "app/window_placement.h"
-#include "network/network_window.h"
-#include "support/main_window_fixture.h"
 #include "ui/image_surface.h"
 #include "ui/suite_icon.h"
+#include "user_input.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDebug>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPalette>
 #include <QProcess>
-#include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
-#include <QTest>
-#include <QToolBar>
 
 using namespace Qt::StringLiterals;
 
@@ -33,15 +25,11 @@ QRect globalRect(const QWidget* widget) {
     return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
 }
 
+// Where `widget` is, what it is and its caption if it has one.
 std::string describe(const QWidget* widget) {
-    const auto* button = qobject_cast<const QAbstractButton*>(widget);
-    const auto* label = qobject_cast<const QLabel*>(widget);
-    const QRect r = globalRect(widget);
-    return QDebug::toString(r).toStdString() + ' ' + widget->metaObject()->className() + ' ' +
-           (button  ? button->text()
-            : label ? label->text()
-                    : QString())
-               .toStdString();
+    return (QDebug::toString(globalRect(widget)) + u' ' + widget->metaObject()->className() + u' ' +
+            widget->property("text").toString())
+        .toStdString();
 }
 
 // The main window on this screen: inside the available area; every widget shown
@@ -95,33 +83,26 @@ TEST_F(ScreenFitChild, TheWindowsAndTheirControlsFitWithEitherAnalyzer) {
 }
 
 TEST(ScreenFit, TheSuiteFitsSmallAndScaledScreens) {
-    if (!qEnvironmentVariableIsEmpty(kChildVariable))
-        GTEST_SKIP() << "this is a child";
-    struct Screen {
-        int width, height;
-        const char* scale;
-    };
-    const Screen screens[] = {
+    const std::tuple<int, int, const char*> screens[] = {
         {1024, 600, "1"}, {1366, 768, "1"}, {1920, 1200, "1"}, {1920, 1200, "2"}};
     QTemporaryDir dir;
-    for (const Screen& screen : screens) {
-        SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height) +
-                     " at scale " + screen.scale);
+    for (const auto& [width, height, scale] : screens) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + " at scale " + scale);
         // The offscreen platform's screen, described in its configuration file.
-        const QString config = dir.filePath(u"screen-%1.json"_s.arg(screen.width));
+        const QString config = dir.filePath(u"screen-%1.json"_s.arg(width));
         QFile file(config);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(u"{\"screens\": [{\"name\": \"screen\", \"x\": 0, \"y\": 0, \"width\": %1, "
                    u"\"height\": %2, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}"_s
-                       .arg(screen.width)
-                       .arg(screen.height)
+                       .arg(width)
+                       .arg(height)
                        .toUtf8());
         file.close();
 
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen:configfile="_s + config);
-        env.insert(u"QT_SCALE_FACTOR"_s, QLatin1String(screen.scale));
+        env.insert(u"QT_SCALE_FACTOR"_s, QLatin1String(scale));
         env.insert(QLatin1String(kChildVariable), u"1"_s);
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
@@ -155,36 +136,21 @@ TEST(WindowPlacement, AStoredPlaceOffEveryScreenIsIgnoredAndOneOnAScreenIsFitted
               QRect(12, 30, 1000, 544));
 }
 
-TEST_F(MainWindowOnEmulator, ReopensWhereItWasClosedAndShowsTheSuiteIconOnEveryWindow) {
+// The suite's icon on the main window and the windows inside it; with a dark
+// desktop palette the charts take the windows' colours, and follow the desktop when
+// it turns light again; the next run opens where this one was closed.
+TEST_F(MainWindowOnEmulator, ShowsTheSuiteIconAndTheDesktopsColoursAndReopensWhereItWasClosed) {
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([before] { QApplication::setPalette(before); });
+    const QPalette dark(QColor(0x35, 0x35, 0x35)); // a dark window with light text
+    QApplication::setPalette(dark);
     startSuite();
-    // The suite's icon, on the main window and on the windows inside it.
     EXPECT_FALSE(suiteIcon().pixmap(16).isNull());
     EXPECT_EQ(window->windowIcon().cacheKey(), suiteIcon().cacheKey());
     for (QMdiSubWindow* sub : window->findChild<QMdiArea*>()->subWindowList())
         EXPECT_EQ(sub->windowIcon().cacheKey(), suiteIcon().cacheKey())
             << sub->windowTitle().toStdString();
 
-    window->setGeometry(QRect(40, 30, 700, 500));
-    QCoreApplication::processEvents();
-    window->close();
-    EXPECT_TRUE(storedText().contains(u"[Window]"_s));
-
-    // The next run opens at the same place.
-    window.reset();
-    suite = std::make_unique<Suite>(messages, status, surfaces);
-    window = std::make_unique<MainWindow>(*suite, *store, surfaces, status);
-    EXPECT_EQ(window->geometry(), QRect(40, 30, 700, 500));
-}
-
-TEST_F(MainWindowOnEmulator, WithADarkDesktopPaletteTheChartsTakeTheWindowsColours) {
-    const QPalette before = QApplication::palette();
-    struct Restore {
-        QPalette palette;
-        ~Restore() { QApplication::setPalette(palette); }
-    } restore{before};
-    const QPalette dark(QColor(0x35, 0x35, 0x35)); // a dark window with light text
-    QApplication::setPalette(dark);
-    startSuite();
     // The chart's colours are those of `palette`'s window.
     const auto takes = [](Surface* chart, const QPalette& palette) {
         return chart &&
@@ -195,8 +161,16 @@ TEST_F(MainWindowOnEmulator, WithADarkDesktopPaletteTheChartsTakeTheWindowsColou
     QTest::mouseClick(window->networkWindow()->testOption(1), Qt::LeftButton);
     ASSERT_TRUE(runEventsUntil([this] { return surfaces.spectrum != nullptr; }));
     EXPECT_TRUE(takes(surfaces.spectrum, dark));
-    // The desktop turns light again while the suite runs: the chart follows.
     QApplication::setPalette(before);
     QCoreApplication::processEvents();
     EXPECT_TRUE(takes(surfaces.spectrum, before));
+
+    window->setGeometry(QRect(40, 30, 700, 500));
+    QCoreApplication::processEvents();
+    window->close();
+    EXPECT_TRUE(storedText().contains(u"[Window]"_s));
+    window.reset();
+    suite = std::make_unique<Suite>(messages, status, surfaces);
+    window = std::make_unique<MainWindow>(*suite, *store, surfaces, status);
+    EXPECT_EQ(window->geometry(), QRect(40, 30, 700, 500));
 }

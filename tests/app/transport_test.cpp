@@ -3,22 +3,15 @@
 // recording paced and ended by itself, and recordings played back through the same
 // statistics as the live run that made them.
 
-#include "app/acquisition_control.h"
-#include "app/recording_control.h"
-#include "link/radio_commands.h"
-#include "support/suite_fixture.h"
 #include "user_input.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <cmath>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList kFastRadio{u"--sync-delay"_s, u"0"_s, u"--report-rate"_s, u"1000"_s};
+const QStringList kFastRadio = u"--sync-delay 0 --report-rate 1000"_s.split(u' ');
 
 std::vector<FileVar> recordsOf(const QString& path) {
     std::vector<FileVar> records;
@@ -61,9 +54,10 @@ protected:
         return dialogs.saveAnswer;
     }
 
-    // Plays the selected recording until it ends by itself (or `limitMs`).
-    void playToTheEnd(int limitMs = 20000) {
-        stopAt(limitMs); // a safety net: the playback should have ended long before
+    // Plays the selected recording until it ends by itself (Stop after 20 s is a
+    // safety net: the playback should have ended long before).
+    void playToTheEnd() {
+        stopAt(20000);
         acquisition->Play();
     }
 
@@ -78,8 +72,8 @@ protected:
 
 // A live run recorded into a new file: every applied report, numbered from one, in
 // order, the last one with the levels its bin shows; played back, the same
-// statistics without the radio in bin report mode.
-TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatistics) {
+// statistics without the radio in bin report mode; recorded into again, appended.
+TEST_F(TransportTest, RecordWritesEveryAppliedReportPlaysBackToTheSameStatisticsAndAppends) {
     const QString path = recordFor(1500, "live.ban");
     ASSERT_EQ(dialogs.requests.size(), 1u); // in the recordings folder, with the hop bin filter
     const auto& asked = dialogs.requests[0];
@@ -106,6 +100,9 @@ TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatist
     dialogs.openAnswer = path;
     control->LoadFile();
     EXPECT_EQ(dialogs.requests.back().selectedFile, path); // the selected recording
+    const qint64 count = static_cast<qint64>(records.size());
+    EXPECT_EQ(view.positionText + u' ' + QString::number(view.sliderMaximum),
+              u"0/%1 %1"_s.arg(count));
     playToTheEnd();
     EXPECT_EQ(suite->hopBinData, live);
     EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle); // ended by itself
@@ -121,6 +118,24 @@ TEST_F(TransportTest, RecordWritesEveryAppliedReportAndPlaysBackToTheSameStatist
     dialogs.openAnswer.clear(); // cancelled: nothing changes
     control->LoadFile();
     EXPECT_EQ(view.sources.size(), 3);
+
+    // Record into the selected recording: asked first; appended after its last
+    // record, numbered on from there.
+    messages.answer = MessageBoxes::Answer::Cancel;
+    control->Record(); // nothing happens
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+    EXPECT_EQ(QFile(path).size(), 16 * count);
+    messages.answer = MessageBoxes::Answer::Yes;
+    qint64 firstNumber = 0;
+    QTimer::singleShot(1, &scope, [&] { firstNumber = suite->recorder.RecordCounter; });
+    stopAt(1000);
+    control->Record();
+    EXPECT_EQ(firstNumber, count + 1);
+    EXPECT_EQ(messages.shown.last(), u"Do you want to append the data to the current file?"_s);
+    const std::vector<FileVar> appended = recordsOf(path);
+    ASSERT_GT(appended.size(), records.size());
+    EXPECT_TRUE(std::equal(records.begin(), records.end(), appended.begin()));
+    EXPECT_GT(appended[records.size()].ReadTime, last.ReadTime); // a live record follows
 }
 
 TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhile) {
@@ -148,54 +163,10 @@ TEST_F(TransportTest, PauseTwiceResumesAtTheNextNumberWithNothingWrittenMeanwhil
     EXPECT_GE(at(atPause - 1) - at(atPause - 2), 400.0f);
 }
 
-TEST_F(TransportTest, RecordAppendsToTheSelectedRecordingAfterItsLastRecord) {
-    const QString path = pathOf("ten.ban");
-    std::vector<FileVar> ten;
-    for (std::int16_t n = 0; n < 10; ++n)
-        ten.push_back(FileVar{n, 1000.0f + n, -80.0f, -81.0f});
-    writeRecords(path, ten);
-    dialogs.openAnswer = path;
-    control->LoadFile();
-    EXPECT_EQ(view.positionText + QString::number(view.sliderMaximum), u"0/1010"_s);
-
-    messages.answer = MessageBoxes::Answer::Cancel;
-    control->Record(); // nothing happens
-    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
-    EXPECT_EQ(QFile(path).size(), 160);
-
-    messages.answer = MessageBoxes::Answer::Yes;
-    qint64 firstNumber = 0;
-    QTimer::singleShot(1, &scope, [&] { firstNumber = suite->recorder.RecordCounter; });
-    stopAt(1000);
-    control->Record();
-    EXPECT_EQ(firstNumber, 11);
-    EXPECT_EQ(messages.shown.last(), u"Do you want to append the data to the current file?"_s);
-    const std::vector<FileVar> records = recordsOf(path);
-    ASSERT_GT(records.size(), 10u);
-    EXPECT_TRUE(std::equal(ten.begin(), ten.end(), records.begin()));
-    EXPECT_GT(records[10].ReadTime, 1000.0f + 9); // a live record follows
-}
-
-TEST_F(TransportTest, SpectrumRecordingPlaysBackToTheSameTraces) {
-    suite->settings.MeterTest = 1;
-    const QString path = recordFor(1500, "roundtrip.san");
-    EXPECT_EQ(dialogs.requests[0].defaultSuffix, u"san"_s);
-    const std::vector<SweepPoint> live = suite->spectrumData.SweepPoints;
-    const std::vector<FileVar> records = recordsOf(path);
-    ASSERT_GT(records.size(), 40u);
-    EXPECT_TRUE(records[0].ItemIndex == 0 && records[21].ItemIndex == 1); // 20 points a sweep
-    EXPECT_EQ(records[5].ValueA, records[5].ValueB);
-
-    dialogs.openAnswer = path;
-    control->LoadFile();
-    playToTheEnd();
-    EXPECT_EQ(suite->spectrumData.SweepPoints, live);
-    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
-}
-
-// Damaged records are skipped, an empty recording ends at once, and a recording
-// that cannot be opened or made says so.
-TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
+// Damaged records are skipped, an empty recording ends at once, a spectrum recording
+// plays back to the same traces, and a recording that cannot be opened or made
+// says so.
+TEST_F(TransportTest, DamagedMissingEmptyAndSpectrumRecordingsPlayWhatCanBeUsed) {
     const float nan = std::nanf("");
     dialogs.openAnswer = pathOf("damaged.ban");
     writeRecords(dialogs.openAnswer, {{0, 1000, -60, -61},
@@ -217,7 +188,25 @@ TEST_F(TransportTest, DamagedMissingAndEmptyRecordingsPlayWhatCanBeUsed) {
     EXPECT_TRUE(suite->recorder.TransportMode == Recorder::Idle &&
                 view.play == TransportView::PlayNormal);
 
-    view.selectSource(0); // "Real-Time": a new recording
+    // A spectrum recording into a new file: one record a point, played back to the
+    // same traces.
+    view.selectSource(0); // "Real-Time"
+    suite->settings.MeterTest = 1;
+    const QString path = recordFor(1500, "roundtrip.san");
+    EXPECT_EQ(dialogs.requests.back().defaultSuffix, u"san"_s);
+    const std::vector<SweepPoint> live = suite->spectrumData.SweepPoints;
+    const std::vector<FileVar> records = recordsOf(path);
+    ASSERT_GT(records.size(), 40u);
+    EXPECT_TRUE(records[0].ItemIndex == 0 && records[21].ItemIndex == 1); // 20 points a sweep
+    EXPECT_EQ(records[5].ValueA, records[5].ValueB);
+
+    dialogs.openAnswer = path;
+    control->LoadFile();
+    playToTheEnd();
+    EXPECT_EQ(suite->spectrumData.SweepPoints, live);
+    EXPECT_EQ(suite->recorder.TransportMode, Recorder::Idle);
+
+    view.selectSource(0); // a new recording where none can be made
     dialogs.saveAnswer = pathOf("no/such/folder/run.ban");
     control->Record();
     dialogs.openAnswer = pathOf("gone.ban");

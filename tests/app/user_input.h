@@ -1,30 +1,50 @@
 #pragma once
 
-// What the user reaches with the mouse in the main window: a menu entry, a button
-// found by its caption.
+// What the user reaches with the mouse in the main window on the emulator: a menu
+// entry, a button found by its caption, the analyzer windows and their controls.
 
 #include "app/main_window.h"
-#include "support/suite_fixture.h"
+#include "hopbin/hop_bin_window.h"
+#include "link/radio_commands.h"
+#include "network/network_window.h"
+#include "spectrum/spectrum_window.h"
+#include "support/main_window_fixture.h"
 
-#include <QFile>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QToolBar>
+
+// The radio's configuration mode is entered and left with these, around commands.
+inline const QByteArray kEnterAt = QByteArrayLiteral("AT+++\r");
+inline const QByteArray kLeaveAt = radio::bytes({0xCC, 'A', 'T', 'O', 0x0D});
+
+// The one of `items` (actions, buttons) captioned `text`, or null.
+template <typename Item> Item* called(const QList<Item*>& items, const QString& text) {
+    for (Item* item : items)
+        if (item->text() == text)
+            return item;
+    return nullptr;
+}
+
+// The push button captioned `text` inside `parent`, or null.
+inline QPushButton* buttonCalled(QWidget* parent, const QString& text) {
+    return called(parent->findChildren<QPushButton*>(), text);
+}
 
 // Opens `title` in the menu bar with the mouse and clicks its `entry`.
 inline void chooseFromMenu(MainWindow& window, const QString& title, const QString& entry) {
     QMenuBar* bar = window.menuBar();
-    QAction* titleAction = nullptr;
-    for (QAction* action : bar->actions())
-        if (action->text() == title)
-            titleAction = action;
+    QAction* titleAction = called(bar->actions(), title);
     ASSERT_TRUE(titleAction && titleAction->menu()) << qPrintable(title);
     QMenu* menu = titleAction->menu();
-    QAction* item = nullptr;
-    for (QAction* action : menu->actions())
-        if (action->text() == entry)
-            item = action;
+    QAction* item = called(menu->actions(), entry);
     ASSERT_TRUE(item) << qPrintable(entry);
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(titleAction).center());
     ASSERT_TRUE(runEventsUntil([&] { return menu->isVisible(); }));
@@ -38,12 +58,4 @@ inline void writeRecords(const QString& path, const std::vector<FileVar>& record
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     for (const FileVar& record : records)
         file.write(encodeRecord(record).data(), 16);
-}
-
-// The push button captioned `text` inside `parent`, or null.
-inline QPushButton* buttonCalled(QWidget* parent, const QString& text) {
-    for (QPushButton* button : parent->findChildren<QPushButton*>())
-        if (button->text() == text)
-            return button;
-    return nullptr;
 }
