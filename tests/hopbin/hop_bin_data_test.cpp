@@ -11,13 +11,10 @@ namespace {
 constexpr float kAmplitude = -40.0f; // the "Amplitude" setting's default
 const float kMissed = RssiByteToDbm(0xFF), kHeard = RssiByteToDbm(0x80);
 
-QString figure(float value) {
-    return QString::number(value, 'g', 6);
-}
-
 // "current peak minimum average reports misses" of both sides of `bin`, then
 // "missed bins, total reports, misses in a row, current / highest / first bin".
 QString figures(const HopBinData& data, int bin) {
+    const auto figure = [](float value) { return QString::number(value, 'g', 6); };
     QStringList out;
     for (const BinStats& s : data.HopBins[std::size_t(bin)])
         out << QStringList{figure(s.Current),         figure(s.Peak),    figure(s.Minimum),
@@ -42,9 +39,8 @@ struct Report {
 } // namespace
 
 TEST(HopBinData, ReportsGiveTheseFigures) {
-    EXPECT_EQ(RssiByteToDbm(128), -76.84f);
-    EXPECT_EQ(kMissed, -104.78f);
-    EXPECT_EQ(RssiByteToDbm(0x00), -48.68f);
+    EXPECT_EQ(std::tuple(kHeard, kMissed, RssiByteToDbm(0x00)),
+              std::tuple(-76.84f, -104.78f, -48.68f));
     const float miss = kMissed, heard = kHeard;
     // The reports, then the figures of the last report's bin.
     const std::pair<std::vector<Report>, const char*> cases[] = {
@@ -72,11 +68,10 @@ TEST(HopBinData, ReportsGiveTheseFigures) {
          "-104.78 -104.78 -104.78 -104.934 1 1 | -104.78 -104.78 -104.78 -104.934 1 1 | 1 12 2 "
          "21/21/1"},
         // Bin 0 never marks where the hop pattern started.
-        {{{0, heard, heard},
-          {17, heard, heard},
-          {4, heard, heard},
-          {49, heard, heard},
+        // clang-format off
+        {{{0, heard, heard}, {17, heard, heard}, {4, heard, heard}, {49, heard, heard},
           {12, heard, heard}},
+         // clang-format on
          "-76.84 -76.84 -76.84 -96.552 1 0 | -76.84 -76.84 -76.84 -96.552 1 0 | 0 5 0 12/49/17"},
     };
     for (const auto& [reports, expected] : cases) {

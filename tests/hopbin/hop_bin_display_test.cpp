@@ -33,9 +33,7 @@ QString where(const Op& op) {
 class HopBinDisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings.LabelColor = 0x000001;
-        settings.GridColor = 0x804000;
-        settings.BackgroundColor = 0x000000;
+        settings.LabelColor = 0x000001; // the grid 804000 and a black chart are the defaults
         surface.setBackColor(kWindowBack);
         display.LayoutHopBinWindow();
     }
@@ -57,19 +55,6 @@ protected:
     QStringList binLabels() const {
         return drawn(Kind::Text, [](const Op& op) { return op.text.startsWith(u"Bin#"); });
     }
-    // What is drawn under the chart, in order: the legend's texts and swatch colours.
-    std::string legend() const {
-        QStringList out;
-        for (const Op& op : surface.ops())
-            if (op.y1 > kChartBottom && (op.kind == Kind::Text || op.kind == Kind::FillRect))
-                out << (op.kind == Kind::Text ? op.text : QString::number(op.colour, 16));
-        return out.join(u'|').toStdString();
-    }
-    void showOnly(bool realTime, bool peak, bool average) {
-        settings.RealTimeCheck = realTime ? 1 : 0;
-        settings.PeakCheck = peak ? 1 : 0;
-        settings.AverageCheck = average ? 1 : 0;
-    }
 
     Settings settings;
     StopFlags flags;
@@ -87,8 +72,7 @@ TEST_F(HopBinDisplayTest, LayoutPlacesTheRightEdgeAMarginFromTheWindowEdge) {
     settings.BinsRight = 800;
     display.LastBinLabelX = 9000;
     display.LayoutHopBinWindow();
-    EXPECT_EQ(display.BR, 11200);
-    EXPECT_EQ(display.LastBinLabelX, 0); // a resize repaints everything
+    EXPECT_EQ(std::pair(display.BR, display.LastBinLabelX), std::pair(11200, 0)); // all repainted
     // The spectrum test keeps the edge; a closing program changes nothing.
     settings.MeterTest = 1;
     surface.resize(7000, 6000);
@@ -97,29 +81,27 @@ TEST_F(HopBinDisplayTest, LayoutPlacesTheRightEdgeAMarginFromTheWindowEdge) {
     flags.ApplicationClosing = true;
     display.LastBinLabelX = 9000;
     display.LayoutHopBinWindow();
-    EXPECT_EQ(display.BR, 11200);
-    EXPECT_EQ(display.LastBinLabelX, 9000);
+    EXPECT_EQ(std::pair(display.BR, display.LastBinLabelX), std::pair(11200, 9000));
     EXPECT_DOUBLE_EQ(columnLeft(1, 400, 500, 100), 1000); // a scale left of the chart
 }
 
 TEST_F(HopBinDisplayTest, TheToolbarTogglesChooseBarsPeaksAndAveragesInTheirGradeColours) {
     data.HighestBin = 1;
-    for (int side : {kRemoteSide, kPcSide})
-        data.HopBins[1][side] = {-85, -50, -40, -90, 1, 0};
+    data.HopBins[1].fill({-85, -50, -40, -90, 1, 0}); // both sides
     // Bin 1 of two columns 4000 wide: the remote bar from 4833 to 6500, the PC bar to
     // 8167. Later bars cover earlier ones: peak, current level, then the average band.
     const QString peak = "4833,5500 6500,1214 ffff00|6500,5500 8167,1214 ffff00";
     const QString now = "4833,5500 6500,3714 ffff|6500,5500 8167,3714 b4ff";
     const QString average = "4833,4871 6500,4071 ffffff|6500,4871 8167,4071 ffffff";
     struct Case {
-        bool realTime, peak, average;
+        std::int32_t realTime, peak, average;
         QString fills;
     };
-    for (const Case& c :
-         {Case{true, true, true, peak + u'|' + now + u'|' + average}, Case{true, false, false, now},
-          Case{false, true, true, peak + '|' + average}, Case{false, false, false, ""}}) {
+    for (const Case& c : {Case{1, 1, 1, peak + u'|' + now + u'|' + average}, Case{1, 0, 0, now},
+                          Case{0, 1, 1, peak + '|' + average}, Case{0, 0, 0, ""}}) {
         SCOPED_TRACE(testing::Message() << c.realTime << c.peak << c.average);
-        showOnly(c.realTime, c.peak, c.average);
+        std::tie(settings.RealTimeCheck, settings.PeakCheck, settings.AverageCheck) =
+            std::tie(c.realTime, c.peak, c.average);
         surface.reset();
         display.PaintHopBinDisplay(false);
         EXPECT_EQ(columnsFrom(4500).join(u'|'), c.fills);
@@ -127,7 +109,7 @@ TEST_F(HopBinDisplayTest, TheToolbarTogglesChooseBarsPeaksAndAveragesInTheirGrad
 
     // Levels on the thresholds take the worse grade; the thresholds of the average
     // RSSI meter of the hop bin test are the ones used.
-    showOnly(true, false, false);
+    settings.RealTimeCheck = 1; // peaks and averages off since the last case
     data.HighestBin = 2;
     const float levels[3][2] = {{-80, -95}, {-95, -80}, {-79.5f, -79.5f}};
     for (std::size_t bin = 0; bin < 3; ++bin)
@@ -174,7 +156,7 @@ TEST_F(HopBinDisplayTest, WithNoBinAboveZeroOnlyTheFrameAndTheStatusLineAreDrawn
 }
 
 TEST_F(HopBinDisplayTest, BinLabelsFollowTheLastColumnAndOldOnesAreErased) {
-    showOnly(true, false, false);
+    settings.PeakCheck = settings.AverageCheck = 0;
     data.HighestBin = 20;
     display.PaintHopBinDisplay(false);
     data.HighestBin = 30;
@@ -204,8 +186,13 @@ TEST_F(HopBinDisplayTest, TheScaleAndTheLegend) {
               "-83.8 -20,3529 1 -92.5 -20,4154 1 -101.2 -100,4779 1 -110 60,5404 1");
     EXPECT_EQ(drawn(Kind::Line, [](const Op& op) { return op.x1 == 400; }).size(), 9u);
     // The legend under the chart: the two sides, then a swatch after each grade.
-    EXPECT_EQ(legend(), "RSSI at Remote:|RSSI at PC:|Good - |ff00|Good - |b400|Marginal - |ffff|"
-                        "Marginal - |b4ff|Bad - |ff|Bad - |b4|Peak - |ffff00|Average - |ffffff");
+    QStringList legend;
+    for (const Op& op : surface.ops())
+        if (op.y1 > kChartBottom && (op.kind == Kind::Text || op.kind == Kind::FillRect))
+            legend << (op.kind == Kind::Text ? op.text : QString::number(op.colour, 16));
+    EXPECT_EQ(legend.join(u'|').toStdString(),
+              "RSSI at Remote:|RSSI at PC:|Good - |ff00|Good - |b400|Marginal - |ffff|"
+              "Marginal - |b4ff|Bad - |ff|Bad - |b4|Peak - |ffff00|Average - |ffffff");
 }
 
 TEST_F(HopBinDisplayTest, OnADarkDesktopThemeEveryLabelStandsOutFromTheWindow) {
@@ -216,9 +203,8 @@ TEST_F(HopBinDisplayTest, OnADarkDesktopThemeEveryLabelStandsOutFromTheWindow) {
     settings.LabelColor = 0x000000;
     data.HighestBin = 49;
     display.PaintHopBinDisplay(true);
-    const auto texts = surface.opsOf(Kind::Text);
-    ASSERT_FALSE(texts.empty());
-    for (const Op& text : texts)
+    ASSERT_FALSE(surface.opsOf(Kind::Text).empty());
+    for (const Op& text : surface.opsOf(Kind::Text))
         EXPECT_GE(readable::contrast(text.colour, kDarkWindow), readable::kMinimumContrast)
             << text.text.toStdString();
 

@@ -131,10 +131,8 @@ TEST_F(LinkQualityMeterTest, TheDialItsZonesNeedleScaleAndCaptions) {
 
 TEST_F(LinkQualityMeterTest, EachTestAndMeterShowsItsFigureOnTheNeedleAndTheOtherInTheCaption) {
     // The thresholds of the selected test and meter give the scale.
-    settings.BadThreshold[0][0] = -91;
-    settings.MarginalThreshold[0][0] = -81;
-    settings.BadThreshold[1][1] = 51;
-    settings.MarginalThreshold[1][1] = 71;
+    std::tie(settings.BadThreshold[0][0], settings.MarginalThreshold[0][0]) = std::tuple(-91, -81);
+    std::tie(settings.BadThreshold[1][1], settings.MarginalThreshold[1][1]) = std::tuple(51, 71);
     SpectrumMeterFigures figures;
     meter.spectrumFigures = [&] { return figures; };
     data.HighestBin = 1;
@@ -209,7 +207,7 @@ public:
 
 } // namespace
 
-TEST(MeterTexts, StayInsideThePictureAtEverySizeAndShrinkDownToAReadableSize) {
+TEST(MeterTexts, StayInsideThePictureAtEverySizeAreNinePointsOnALargeDialAndNeverBelowSix) {
     // From the smallest meter the window lays out (120 px) to a large one; in twips
     // at 96 dpi (15 twips a pixel).
     for (const int pixels : {120, 140, 160, 200, 260, 400, 700}) {
@@ -234,13 +232,10 @@ TEST(MeterTexts, StayInsideThePictureAtEverySizeAndShrinkDownToAReadableSize) {
                 << text.text.toStdString() << " at " << pixels << " px";
         }
     }
-}
-
-TEST(MeterTexts, AreNinePointsOnALargeDialAndNeverBelowSixOnASmallOne) {
+    // Nine points on a large dial, never below six on a small one.
     RecordingSurface large(3000, 3000), small(1800, 1800), tiny(600, 600);
     const QString title = QStringLiteral("Percentage Good");
-    const QStringList lines = {QStringLiteral("Missed Bins: 12"), QStringLiteral("Total: 200"),
-                               QStringLiteral("Average RSSI: -80.5 dBm")};
+    const QStringList lines = {"Missed Bins: 12", "Total: 200", "Average RSSI: -80.5 dBm"};
     EXPECT_DOUBLE_EQ(meter::textPoints(large, title, lines), 9);
     const double smallPoints = meter::textPoints(small, title, lines);
     EXPECT_TRUE(smallPoints < 9 && smallPoints >= meter::kMinimumTextPoints) << smallPoints;

@@ -20,7 +20,6 @@ TEST(TileChildWindows, TheNetworkWindowTakesTheRightThirdOnlyBesideAnAnalyzer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.shown << c.binAnalyzer << c.spectrum);
         const ChildPlacement p = TileChildWindows({9000, 6000, c.shown, c.binAnalyzer, c.spectrum});
-        EXPECT_EQ(p.network, c.network);
-        EXPECT_EQ(p.analyzer, c.analyzer);
+        EXPECT_EQ(std::pair(p.network, p.analyzer), std::pair(c.network, c.analyzer));
     }
 }
