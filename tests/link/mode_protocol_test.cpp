@@ -10,22 +10,18 @@ using namespace Qt::StringLiterals;
 
 using radio::bytes;
 
-namespace {
-
 const QString kFailureText = QStringLiteral(
     "Communication failure.  Hardware is COM1 and baud rate is 57600.  RTS mode should be "
     "disabled in the radio.");
 
 // The texts drawn, as "text at x,y in colour".
-QStringList textOps(const RecordingSurface& surface) {
+static QStringList textOps(const RecordingSurface& surface) {
     QStringList out;
     for (const auto& op : surface.ops())
         if (op.kind == RecordingSurface::Op::Kind::Text)
             out << u"%1 at %2,%3 in %4"_s.arg(op.text).arg(op.x1).arg(op.y1).arg(op.colour);
     return out;
 }
-
-} // namespace
 
 class ModeProtocolTest : public SuiteOnEmulator {
 protected:
@@ -45,14 +41,14 @@ TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
     // Reaching the mode the radio is in sends, shows and draws nothing.
     suite->flags.HopBinStopped = false;
     modes.ChangeRadioState(ModeProtocol::Normal, false);
-    EXPECT_TRUE(sentSinceLastLook().isEmpty());
-    EXPECT_TRUE(status.texts.isEmpty());
-    EXPECT_TRUE(surfaces.hopBin.ops().empty());
+    EXPECT_TRUE(sentSinceLastLook().isEmpty() && status.texts.isEmpty() &&
+                surfaces.hopBin.ops().empty());
     const auto to = [&](std::int32_t mode) {
         return [&modes, mode] { modes.ChangeRadioState(mode, false); };
     };
     const auto clear = [&] { modes.ClearRadioOptionBit(); };
     const auto restore = [&] { modes.RestoreRadioOptionBit(); };
+    const auto destination = [&] { modes.SetDestinationAddress(bytes({0x0A, 0x1B, 0xFF})); };
     const QByteArray at = radio::enterAtCommand(), ato = radio::leaveAtCommand();
     const QByteArray binOn = bytes({0xCC, 0x8F, 0x01}), binOff = bytes({0xCC, 0x8F, 0x00});
     const QByteArray acqOn = bytes({0xCC, 0x8E, 0x01}), acqOff = bytes({0xCC, 0x8E, 0x00});
@@ -84,11 +80,8 @@ TEST_F(ModeProtocolTest, EachTransitionAndCommandSendsExactlyItsBytes) {
         {"normal from AT command", to(ModeProtocol::Normal), ato, "mode=0", normal},
         {"own address", [&] { modes.ReadLocalRadioAddress(); }, at + bytes({0xCC, 0x11}) + ato,
          "own=123456", normal},
-        {"destination",
-         [&] {
-             modes.SetDestinationAddress(bytes({0x0A, 0x1B, 0xFF}));
-         },
-         at + bytes({0xCC, 0x10, 0x0A, 0x1B, 0xFF}) + ato, "dest=0A1BFF", normal},
+        {"destination", destination, at + bytes({0xCC, 0x10, 0x0A, 0x1B, 0xFF}) + ato,
+         "dest=0A1BFF", normal},
         {"option bit set: cleared", clear, at + readOption + bytes({0xCC, 0x08, 0x00}) + ato,
          "option=00", normal},
         {"restored", restore, at + bytes({0xCC, 0x08, 0x01}) + ato, "option=02", normal},

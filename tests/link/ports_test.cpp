@@ -1,5 +1,6 @@
 // COM numbers for this computer's serial devices: kept across runs, the lowest free
-// number for a new device, sixteen at most, a USB adapter followed by its by-id name.
+// number for a new device, sixteen at most, a USB adapter followed by its by-id name;
+// the port number and rate stored in the settings.
 
 #include "core/settings.h"
 #include "link/port_discovery.h"
@@ -20,7 +21,7 @@ SerialDevice usb(int n, const QString& path = {}) {
 }
 } // namespace
 
-TEST(PortDiscovery, NewDevicesTakeTheLowestFreeNumbersAndKeepThemUpToSixteen) {
+TEST(PortDiscovery, NewDevicesTakeTheLowestFreeNumbersUpToSixteenAndThePortsRate) {
     std::array<QString, kComPorts> stored{};
     stored[0] = u"/dev/ttyACM0"_s; // COM1, unplugged now
     const PortList first =
@@ -40,6 +41,14 @@ TEST(PortDiscovery, NewDevicesTakeTheLowestFreeNumbersAndKeepThemUpToSixteen) {
     EXPECT_EQ(list.entries[15], u"FT232R USB UART ttyUSB14 (COM16)"_s);
     for (const QString& entry : list.entries)
         EXPECT_FALSE(entry.contains(u"ttyUSB15"_s)); // sixteen at most
+
+    Settings settings; // the stored "Port" counts from 0 and "Baud" indexes the rate table
+    settings.Port = 2;
+    settings.Baud = 11;
+    settings.applyStartupConversions();
+    const PortSettings port = PortSettings::fromSettings(settings);
+    EXPECT_EQ(port.CommPort, 3);
+    EXPECT_EQ(port.settingsString(), u"115200,n,8,1"_s);
 }
 
 // Two USB adapters known by the links the system names after each one: whichever
@@ -72,15 +81,4 @@ TEST(PortDiscovery, EachAdapterKeepsItsNumberByItsByIdName) {
     settings.ComPortDevices = swapped.devices;
     EXPECT_EQ(comPortDevicePath(settings, 1), QFileInfo(device(1)).canonicalFilePath());
     EXPECT_EQ(comPortDevicePath(settings, 3), u"/dev/ttyS2"_s); // no device stored
-}
-
-// The stored "Port" counts from 0 and "Baud" indexes the rate table.
-TEST(PortSettings, StoredPortAndRate) {
-    Settings settings;
-    settings.Port = 2;
-    settings.Baud = 11;
-    settings.applyStartupConversions();
-    const PortSettings stored = PortSettings::fromSettings(settings);
-    EXPECT_EQ(stored.CommPort, 3);
-    EXPECT_EQ(stored.settingsString(), u"115200,n,8,1"_s);
 }

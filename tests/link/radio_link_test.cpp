@@ -8,17 +8,16 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 
 class RadioLinkTest : public SuiteOnEmulator {
 protected:
-    // Every byte value, sent to the radio and injected by it, arrives unchanged.
-    void expectEveryByteBothWays() {
+    // Every byte value, sent to the radio and injected by it, arrives unchanged. Then
+    // the emulator drops the link: it is noticed once, and the next send fails with
+    // `message` and stops every tool.
+    void expectEveryByteBothWaysThenLoss(const QString& message) {
         QByteArray all;
         for (int v = 0; v < 256; ++v)
             all.append(static_cast<char>(v));
@@ -32,15 +31,14 @@ protected:
         ASSERT_EQ(emulator.command(u"inject "_s + hex), u"ok"_s);
         runEventsUntil([&] { return link.ReceiveBuffer.size() >= 256; });
         EXPECT_EQ(link.ReceiveBuffer, all);
-    }
-    // The emulator drops the link: it is noticed once, and the next send fails with
-    // `message` and stops every tool.
-    void expectLossStopsEveryTool(const char* drop, const QString& message) {
-        RadioLink& link = suite->link;
+        link.SendBuffer.clear(); // nothing to send: nothing sent
+        EXPECT_EQ(link.SendToRadio(0), 0);
+        EXPECT_TRUE(emulator.takeReceived().isEmpty());
+
         QSignalSpy lost(&link, &RadioLink::linkLost);
         StopFlags& f = suite->flags;
         f.HopBinStopped = f.SpectrumStopped = f.QueryStopRequested = f.PingTestStopped = false;
-        ASSERT_EQ(emulator.command(QLatin1String(drop)), u"ok"_s);
+        ASSERT_EQ(emulator.command(u"drop 0"_s), u"ok"_s);
         ASSERT_TRUE(runEventsUntil([&] { return !link.PortIsOpen; }));
         EXPECT_EQ(lost.count(), 1);
         link.SendBuffer = radio::enterAtCommand();
@@ -53,20 +51,13 @@ protected:
 
 TEST_F(RadioLinkTest, SerialLinkPassesEveryByteAndNoticesTheRadioGoing) {
     startLink();
-    expectEveryByteBothWays();
-    suite->link.SendBuffer.clear(); // nothing to send: nothing sent
-    EXPECT_EQ(suite->link.SendToRadio(0), 0);
-    EXPECT_TRUE(emulator.takeReceived().isEmpty());
-    expectLossStopsEveryTool("drop 0", u"Port not open.  Check the PC Settings page."_s);
+    expectEveryByteBothWaysThenLoss(u"Port not open.  Check the PC Settings page."_s);
 }
 
 TEST_F(RadioLinkTest, TcpLinkPassesEveryByteAndNoticesThePeerClosing) {
     startLink(Transport::Tcp);
-    expectEveryByteBothWays();
-    expectLossStopsEveryTool(
-        "drop 0",
-        QStringLiteral(
-            "Unable to open port.  Check to see that no other programs are using the port."));
+    expectEveryByteBothWaysThenLoss(
+        u"Unable to open port.  Check to see that no other programs are using the port."_s);
 }
 
 TEST_F(RadioLinkTest, MissingBusyAndNonSerialDevicesFailCleanly) {
@@ -118,29 +109,20 @@ TEST_F(RadioLinkTest, RefusedFailsAtOnceAndAPeerThatNeverAcceptsTimesOut) {
     probe.close();
     EXPECT_FALSE(suite->link.OpenPort(0) || suite->link.ConnectTimedOut || suite->link.PortIsOpen);
 
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    int fillers[3];
-    for (int& s : fillers)
-        ::connect(s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0),
-                  reinterpret_cast<sockaddr*>(&address), sizeof address);
+    QTcpServer listener; // accepts nobody, and its queue of one is taken
+    listener.setListenBacklogSize(0);
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    listener.pauseAccepting();
+    QTcpSocket fillers[3];
+    for (QTcpSocket& s : fillers)
+        s.connectToHost(QHostAddress::LocalHost, listener.serverPort());
     runEventsFor(100);
 
-    suite->settings.TcpPort = ntohs(address.sin_port);
+    suite->settings.TcpPort = listener.serverPort();
     int ticks = 0;
     QTimer ui;
     QObject::connect(&ui, &QTimer::timeout, [&ticks] { ++ticks; });
     ui.start(100);
     EXPECT_TRUE(!suite->link.OpenTcpLink(0) && suite->link.ConnectTimedOut);
     EXPECT_GT(ticks, 0); // the event loop ran while it waited
-    for (int s : fillers)
-        ::close(s);
-    ::close(listener);
 }

@@ -2,18 +2,13 @@
 // the pacing of playback worked out from the recorded times, the end of a
 // playback, and moving the position.
 
-#include "core/event_wait.h"
-#include "core/stop_flags.h"
 #include "recording/recorder.h"
-#include "support/fakes.h"
 #include "support/suite_fixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <vector>
 
-namespace {
+using namespace Qt::StringLiterals;
 
 class RecorderTest : public ::testing::Test {
 protected:
@@ -62,16 +57,15 @@ TEST_F(RecorderTest, RecordsAreNumberedFromOneFlushedAndCounted) {
     ASSERT_TRUE(recorder.openForRecording(path, false));
     recorder.RecordCounter = 1;
     recorder.RecordPoint(3, -60.0f, -70.0f);
-    EXPECT_EQ(view.positionText, QStringLiteral("1/1"));
-    EXPECT_EQ(view.sliderMaximum, 2); // never below 2
+    // The slider's maximum is never below 2.
+    EXPECT_EQ(std::tuple(view.positionText, view.sliderMaximum), std::tuple(u"1/1"_s, 2));
     EXPECT_TRUE(runEventsUntil([&] { return QFile(path).size() == 16; },
                                Recorder::kFlushIntervalMs + 1000));
     now += 40;
     recorder.RecordPoint(4, -61.0f, -71.0f);
     recorder.RecordPoint(5, -62.0f, -72.0f);
-    EXPECT_EQ(view.positionText, QStringLiteral("3/3"));
-    EXPECT_EQ(view.sliderMaximum, 3);
-    EXPECT_EQ(recorder.RecordCounter, 4);
+    EXPECT_EQ(std::tuple(view.positionText, view.sliderMaximum, recorder.RecordCounter),
+              std::tuple(u"3/3"_s, 3, 4));
     recorder.closeFile();
     RecordingFile file;
     ASSERT_TRUE(file.openForPlayback(path));
@@ -99,20 +93,16 @@ TEST_F(RecorderTest, AWriteFailureIsReportedOnceAndStopsWriting) {
 // nothing waits. Gaps above a second are shortened; midnight waits briefly.
 TEST_F(RecorderTest, PlaybackIsPacedAsRecorded) {
     ASSERT_TRUE(recorder.openForPlayback(writeSweeps(3, 50, 43200000.0, 600.0)));
-    recorder.RecordCounter = 0;
-    recorder.oldbin0filetime = 0;
     std::vector<int> intervals;
     while (readNext()) {
         intervals.push_back(recorder.PlaybackInterval);
         now += 2; // the display takes a moment per point
     }
     ASSERT_EQ(intervals.size(), 150u);
-    EXPECT_EQ(intervals[0], 1000);
-    EXPECT_EQ(intervals[1], 0);
-    EXPECT_EQ(intervals[49], 0);
-    EXPECT_EQ(intervals[50], 600);
-    EXPECT_EQ(intervals[100], 600);
-    EXPECT_EQ(fullStops, 1); // the end of the recording
+    // The intervals at the sweeps' first and last points, and the one stop at the end.
+    EXPECT_EQ((std::vector{intervals[0], intervals[1], intervals[49], intervals[50], intervals[100],
+                           fullStops}),
+              (std::vector{1000, 0, 0, 600, 600, 1}));
 
     ASSERT_TRUE(recorder.openForPlayback(writeSweeps(3, 2, 1000.0, 5000.0)));
     recorder.RecordCounter = 0;
@@ -131,17 +121,16 @@ TEST_F(RecorderTest, PlaybackGoesOnFromTheSliderAndEndsAtTheEnd) {
     ASSERT_TRUE(recorder.openForPlayback(writeSweeps(1, 40, 1000.0, 0.0)));
     recorder.RecordCounter = 25; // the slider let go at 25
     ASSERT_TRUE(readNext());
-    EXPECT_EQ(recorder.RecordCounter, 26);
-    EXPECT_EQ(recorder.fileVar.ItemIndex, 25); // record 26 holds point 25
-    EXPECT_EQ(view.slider, 26);
+    // Record 26, holding point 25, and the slider at it.
+    EXPECT_EQ(std::tuple(recorder.RecordCounter, recorder.fileVar.ItemIndex, view.slider),
+              std::tuple(26, 25, 26));
     recorder.SliderHeld = true; // held: the slider is left where the user has it
     view.slider = 3;
     ASSERT_TRUE(readNext());
     EXPECT_EQ(view.slider, 3);
 
     recorder.RecordCounter = 70; // beyond the end (the file was cut short meanwhile)
-    EXPECT_FALSE(readNext());
-    EXPECT_EQ(fullStops, 1);
+    EXPECT_TRUE(!readNext() && fullStops == 1);
 }
 
 TEST_F(RecorderTest, NextPlaybackRecordWaitsForThePacingTickOrAStop) {
@@ -155,5 +144,3 @@ TEST_F(RecorderTest, NextPlaybackRecordWaitsForThePacingTickOrAStop) {
     EXPECT_FALSE(recorder.NextPlaybackRecord(stopped));
     EXPECT_EQ(recorder.RecordCounter, 1); // nothing read while stopped
 }
-
-} // namespace

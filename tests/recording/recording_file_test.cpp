@@ -10,18 +10,16 @@
 #include <limits>
 #include <sys/resource.h>
 
-namespace {
-
-QByteArray fileBytes(const QString& path) {
+static QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-FileVar sample(int n) {
+static FileVar sample(int n) {
     return FileVar{static_cast<std::int16_t>(n % 50), 1000.0f * n, -60.0f - n, -70.0f + n};
 }
 
-QByteArray slot(const FileVar& record) {
+static QByteArray slot(const FileVar& record) {
     return QByteArray(encodeRecord(record).data(), 16);
 }
 
@@ -32,9 +30,7 @@ TEST(RecordingFile, SixteenLittleEndianBytesWithZeroFiller) {
               QByteArray("07 00 be cb 24 4c 00 00 7e c2 00 00 d0 c2 00 00"));
     EXPECT_EQ(decodeRecord(encodeRecord(record).data()), record);
     const FileVar back = decodeRecord(encodeRecord({-1, 0, -0.0f, NAN}).data());
-    EXPECT_EQ(back.ItemIndex, -1);
-    EXPECT_TRUE(std::signbit(back.ValueA));
-    EXPECT_TRUE(std::isnan(back.ValueB));
+    EXPECT_TRUE(back.ItemIndex == -1 && std::signbit(back.ValueA) && std::isnan(back.ValueB));
 }
 
 TEST(RecordingFile, RecordsAreBufferedAppendedAndReadBackAndATornSlotIsReplaced) {
@@ -53,14 +49,13 @@ TEST(RecordingFile, RecordsAreBufferedAppendedAndReadBackAndATornSlotIsReplaced)
     ASSERT_TRUE(file.close());
 
     QFile raw(path);
-    ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
-    raw.write(slot(sample(1)) + slot(sample(2)) + QByteArray("\x01\x02\x03\x04\x05", 5));
-    raw.close();
+    ASSERT_TRUE(raw.open(QIODevice::WriteOnly) &&
+                raw.write(slot(sample(1)) + slot(sample(2)) + QByteArray(5, '\x7f')) &&
+                raw.flush());
     ASSERT_TRUE(file.openForPlayback(path));
     EXPECT_EQ(file.recordCount(), 2);
     EXPECT_EQ(file.readRecord(2), sample(2));
-    EXPECT_FALSE(file.readRecord(0));
-    EXPECT_FALSE(file.readRecord(3));
+    EXPECT_FALSE(file.readRecord(0) || file.readRecord(3));
     // Appending: record 3 replaces the torn tail.
     ASSERT_TRUE(file.openForRecording(path, false));
     ASSERT_TRUE(file.writeRecord(file.recordCount() + 1, sample(3)));
@@ -68,8 +63,8 @@ TEST(RecordingFile, RecordsAreBufferedAppendedAndReadBackAndATornSlotIsReplaced)
     ASSERT_TRUE(file.close());
     EXPECT_EQ(fileBytes(path), slot(sample(1)) + slot(sample(2)) + slot(sample(3)));
 
-    EXPECT_FALSE(file.openForPlayback(dir.filePath(QStringLiteral("missing.ban"))));
-    EXPECT_FALSE(file.errorText().isEmpty());
+    EXPECT_FALSE(file.openForPlayback(dir.filePath(QStringLiteral("missing.ban"))) ||
+                 file.errorText().isEmpty());
     EXPECT_FALSE(file.openForRecording(dir.filePath(QStringLiteral("no/such/run.ban")), true));
     EXPECT_FALSE(file.isOpen());
 }
@@ -94,14 +89,10 @@ TEST(RecordingFile, AFailedWriteLeavesOnlyWholeRecords) {
     const bool flushed = file.flush();
     setrlimit(RLIMIT_FSIZE, &before);
 
-    EXPECT_FALSE(flushed);
-    EXPECT_FALSE(file.isOpen());
-    EXPECT_FALSE(file.writeRecord(21, sample(21))); // nothing more once failed
+    EXPECT_FALSE(flushed || file.isOpen() || file.writeRecord(21, sample(21))); // nothing more
     RecordingFile check;
     ASSERT_TRUE(check.openForPlayback(path));
     EXPECT_EQ(check.recordCount(), 12);
     EXPECT_EQ(QFile(path).size(), 12 * 16);
     EXPECT_EQ(check.readRecord(12), sample(12));
 }
-
-} // namespace
