@@ -82,44 +82,39 @@ TEST(AboutBoxTest, ShowsThisBuildsTextAndAnimatesIntoPlace) {
 
 TEST(PortSelectInputs, ThresholdDefaultsRangesAndOrderIpPartsAndTheTcpPort) {
     // Test, meter: the default thresholds, then the good, marginal and bad ranges.
-    const std::tuple<int, int, const char*> defaults[] = {
-        {0, 0, "-80 -95 (-40 to -79) (-80 to -95) (-96 to -110)"},
-        {1, 0, "-85 -75 (-110 to -86) (-85 to -75) (-74 to -40)"},
-        {1, 1, "85 70 (100 to 86) (85 to 70) (69 to 0)"},
-    };
-    for (const auto& [test, meter, expected] : defaults) {
+    for (const auto& [test, meter, expected] :
+         {std::tuple(0, 0, "-80 -95 (-40 to -79) (-80 to -95) (-96 to -110)"),
+          {1, 0, "-85 -75 (-110 to -86) (-85 to -75) (-74 to -40)"},
+          {1, 1, "85 70 (100 to 86) (85 to 70) (69 to 0)"}}) {
         const ThresholdPair pair = DefaultThresholds(test, meter);
         const QString marginal = QString::number(pair.marginal), bad = QString::number(pair.bad);
         const ThresholdRanges r = RangeTexts(marginal, bad, MeterScaleEnds(test, meter));
         EXPECT_EQ(QStringList({marginal, bad, r.good, r.marginal, r.bad}).join(' '), expected);
     }
     // The marginal range shows the boxes' texts as typed.
-    const ThresholdRanges asTyped =
-        RangeTexts(QStringLiteral("8 5"), QStringLiteral("70"), {0, 100});
+    const ThresholdRanges asTyped = RangeTexts("8 5", "70", {0, 100});
     EXPECT_EQ(asTyped.good + asTyped.marginal, QStringLiteral("(100 to 86)(8 5 to 70)"));
-    // Thresholds must keep the scale order. Which threshold, what was typed, the other one, the
-    // value held before: kept.
-    const ScaleEnds rising = MeterScaleEnds(0, 1), falling = MeterScaleEnds(1, 0);
-    const std::tuple<int, const char*, const char*, int, ScaleEnds, const char*> cases[] = {
-        {0, "60", "70", 85, rising, "85"},      {0, "100", "70", 85, rising, "85"},
-        {0, "86", "70", 85, rising, "86"},      {1, "0", "85", 70, rising, "70"},
-        {1, "", "85", 70, rising, "70"},        {0, "-90", "-75", -85, falling, "-90"},
-        {0, "-70", "-75", -85, falling, "-85"}, {1, "-40", "-85", -75, falling, "-75"},
-        {1, "-60", "-85", -75, falling, "-60"},
-    };
-    for (const auto& [which, typed, other, before, ends, kept] : cases)
-        EXPECT_EQ(ValidatedThreshold(which, QString::fromLatin1(typed), QString::fromLatin1(other),
-                                     before, ends),
-                  kept)
-            << which << " " << typed;
+    // Thresholds must keep the scale order (r: 0 to 100, f: -40 down to -110). Which
+    // threshold, what was typed, the other one, the value held before: kept.
+    for (const QString& c : QStringLiteral("r0,60,70,85=85|r0,100,70,85=85|r0,86,70,85=86|"
+                                           "r1,0,85,70=70|r1,,85,70=70|f0,-90,-75,-85=-90|"
+                                           "f0,-70,-75,-85=-85|f1,-40,-85,-75=-75|"
+                                           "f1,-60,-85,-75=-60")
+                                .split(u'|')) {
+        const QStringList in = c.section(u'=', 0, 0).split(u',');
+        const ScaleEnds ends = MeterScaleEnds(in[0][0] == u'r' ? 0 : 1, in[0][0] == u'r');
+        EXPECT_EQ(ValidatedThreshold(in[0].mid(1).toInt(), in[1], in[2], in[3].toInt(), ends),
+                  c.section(u'=', 1))
+            << qPrintable(c);
+    }
     EXPECT_TRUE(ThresholdKeyAccepted(QLatin1Char('7')) && ThresholdKeyAccepted(QLatin1Char('-')));
     EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('.')) || ThresholdKeyAccepted(QLatin1Char('a')));
     EXPECT_EQ(std::tuple(BoxNumber(" -8 0"), BoxNumber("-")), std::tuple(-80.0, 0.0));
     // IP parts and the TCP port (what the boxes refuse is left to the dialog's test).
-    EXPECT_EQ(
-        std::tuple(IpPartValue("255"), IpPartValue("007"), JoinIpAddress("10", "", "007", "1")),
-        std::tuple(255, 7, QStringLiteral("10.0.7.1")));
     const TcpPortCheck highest = CheckTcpPort(QStringLiteral("65535")), empty = CheckTcpPort({});
-    EXPECT_EQ(std::tuple(highest.text, empty.text, empty.outOfRange),
-              std::tuple(QStringLiteral("65535"), std::nullopt, false));
+    EXPECT_EQ(std::tuple(IpPartValue("255"), IpPartValue("007"),
+                         JoinIpAddress("10", "", "007", "1"), highest.text, empty.text,
+                         empty.outOfRange),
+              std::tuple(255, 7, QStringLiteral("10.0.7.1"), QStringLiteral("65535"), std::nullopt,
+                         false));
 }
