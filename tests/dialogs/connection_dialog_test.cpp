@@ -70,27 +70,22 @@ private:
 
 class PortSelectTest : public MainWindowOnEmulator {
 protected:
-    // The box gets the focus, takes `typed` and loses the focus again.
-    static void typeAndLeave(QLineEdit* box, const char* typed) {
-        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason),
-            out(QEvent::FocusOut, Qt::TabFocusReason);
-        QCoreApplication::sendEvent(box, &in);
-        box->setText(QString::fromLatin1(typed));
-        QCoreApplication::sendEvent(box, &out);
-    }
     static QPushButton* button(QWidget* dialog, const char* text) {
         const auto all = dialog->findChildren<QPushButton*>();
         return *std::find_if(all.begin(), all.end(), [text](auto* b) { return b->text() == text; });
     }
     static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     // Gives a box the focus with a click, as the user does, and types over its text
-    // (the box selects it once the focus has arrived).
-    static void typeInto(QLineEdit* box, const char* typed) {
+    // (the box selects it once the focus has arrived; nothing typed empties it); Tab
+    // leaves it if asked.
+    static void typeInto(QLineEdit* box, const char* typed, bool leave = false) {
         box->window()->activateWindow();
         QTest::mouseClick(box, Qt::LeftButton);
         ASSERT_TRUE(runEventsUntil(
             [box] { return box->hasFocus() && box->selectedText() == box->text(); }, 2000));
-        QTest::keyClicks(box, QString::fromLatin1(typed));
+        QTest::keyClicks(box, *typed ? QString::fromLatin1(typed) : QStringLiteral("\b"));
+        if (leave)
+            QTest::keyClick(box, Qt::Key_Tab);
     }
     // Clicks an option button on its round indicator.
     static void clickOption(QRadioButton* o) {
@@ -175,23 +170,23 @@ TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
     dialog->thresholdBox(1)->setText(QStringLiteral("-90"));
     dialog->Command3_Click(); // Default puts the meter's 85 / 70 back in the boxes only
     // A good-to-marginal threshold of 60 is below the bad one.
-    typeAndLeave(dialog->thresholdBox(0), "60");
-    typeAndLeave(dialog->thresholdBox(0), "86");
+    typeInto(dialog->thresholdBox(0), "60", true);
+    typeInto(dialog->thresholdBox(0), "86", true);
     EXPECT_EQ(dialog->thresholdBox(1)->text() + dialog->thresholdBox(0)->text() +
                   dialog->rangeLabel(0)->text(),
               "7086(100 to 87)");
 
     QLineEdit* part = dialog->ipBox(0);
     part->setText(QStringLiteral("10"));
-    typeAndLeave(part, "");
+    typeInto(part, "", true);
     QTest::keyClicks(part, QStringLiteral("25"));
     EXPECT_TRUE(messages.shown.isEmpty()); // not checked before the third digit
     QTest::keyClick(part, Qt::Key_6);
     EXPECT_EQ(part->text() + messages.shown.value(0), "10Value must be between 0 and 255.");
     emit dialog->addressList()->textActivated(QStringLiteral("192.168.4.20"));
     EXPECT_EQ(dialog->ipBox(3)->text(), QStringLiteral("20"));
-    typeAndLeave(port, "0080");
-    typeAndLeave(port, "70000");
+    typeInto(port, "0080", true);
+    typeInto(port, "70000", true);
     EXPECT_EQ(port->text() + messages.shown.last(), "80Select a value between 0 and 65,535.");
 }
 
@@ -207,8 +202,6 @@ TEST_F(PortSelectTest, EveryWayOfPressingOkChecksTheBoxesFirst) {
         dialog->portBox()->setCurrentIndex(2);
         QLineEdit* box = dialog->thresholdBox(which);
         typeInto(box, typed);
-        if (!*typed)
-            QTest::keyClick(box, Qt::Key_Backspace);
         ASSERT_EQ(box->text(), QString::fromLatin1(typed));
         QTest::keyClick(box, Qt::Key_Return);
         EXPECT_FALSE(dialog && dialog->isVisible()); // OK went through
