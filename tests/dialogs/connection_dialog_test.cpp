@@ -1,10 +1,12 @@
-// "Port Select" and "Settings" (colours) on a suite whose radio is the emulator:
+// "Port Select", "Settings" (colours) and "Ping Test" on a suite whose radio is the emulator:
 // what OK stores, what Cancel and a port that does not open leave alone, the boxes'
 // rules as the user meets them, what the user may do while OK waits for a TCP
 // connect, and the colour swatches.
 
 #include "dialogs/colour_dialog.h"
 #include "dialogs/connection_dialog.h"
+#include "dialogs/packet_generator.h"
+#include "dialogs/ping_test_window.h"
 #include "network/network_window.h"
 #include "support/keyboard_editing.h"
 #include "support/main_window_fixture.h"
@@ -119,10 +121,8 @@ protected:
     // Clicks OK and runs each step at its time while OK's handler runs; returns when
     // the handler has returned and every step has run.
     void clickOk(ConnectionDialog* dialog, std::vector<Step> during = {}) {
-        during.push_back({0, [ok = QPointer(button(dialog, "OK"))] {
-                              ASSERT_TRUE(ok);
-                              click(ok);
-                          }});
+        during.push_back(
+            {0, [ok = QPointer(button(dialog, "OK"))] { ok ? click(ok) : ADD_FAILURE(); }});
         std::size_t stepsRun = 0;
         for (const Step& step : during)
             QTimer::singleShot(step.first, &scope,
@@ -134,9 +134,10 @@ protected:
     // connect marked as the radio operation, and the dialog itself.
     void expectConnecting(const QPointer<ConnectionDialog>& dialog) {
         ASSERT_TRUE(dialog) << "the dialog was destroyed inside its own wait";
-        EXPECT_EQ(suite->wait.depth(), 1) << "a second connect runs inside the first";
-        EXPECT_EQ(std::pair(suite->flags.radioInUse(), button(dialog, "OK")->isEnabled()),
-                  std::pair(true, false));
+        // Depth 2 would be a second connect inside the first.
+        EXPECT_EQ(std::tuple(suite->wait.depth(), suite->flags.radioInUse(),
+                             button(dialog, "OK")->isEnabled()),
+                  std::tuple(1, true, false));
     }
 
     void SetUp() override { startSuite(); }
@@ -146,6 +147,7 @@ protected:
 class MainWindowStartUp : public PortSelectTest {
     void SetUp() override {}
 };
+using PingTestWindowTest = MainWindowStartUp;
 } // namespace
 
 TEST_F(PortSelectTest, TheKeyboardEditsAndLeavesEveryFilteredBox) {
@@ -239,18 +241,16 @@ TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
 
 TEST_F(PortSelectTest, ClosingTheDialogWhileOkConnectsWaitsForTheConnect) {
     const QString before = storedText();
-    const std::pair<const char*, std::function<void(ConnectionDialog*)>> cases[] = {
-        {"OK again, then Cancel",
-         [](ConnectionDialog* dialog) {
-             click(button(dialog, "OK")), click(button(dialog, "Cancel"));
-         }},
-        {"the window's close", [](ConnectionDialog* dialog) { dialog->windowHandle()->close(); }},
-        {"Escape, and the server answers late",
-         [](ConnectionDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }},
-    };
-    for (const auto& [name, close] : cases) {
-        SCOPED_TRACE(name);
-        const bool answersLate = &close == &cases[2].second; // else it never answers
+    // OK again, then Cancel; the window's close; Escape, and the server answers late.
+    const std::function<void(ConnectionDialog*)> ways[] = {
+        [](ConnectionDialog* dialog) {
+            click(button(dialog, "OK")), click(button(dialog, "Cancel"));
+        },
+        [](ConnectionDialog* dialog) { dialog->windowHandle()->close(); },
+        [](ConnectionDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }};
+    for (const auto& close : ways) {
+        SCOPED_TRACE(&close - ways);
+        const bool answersLate = &close == &ways[2]; // else it never answers
         StalledTcpEndpoint server;
         QPointer<ConnectionDialog> dialog = openDialogOnTcp(server.port());
         std::vector<Step> during{
@@ -338,4 +338,43 @@ TEST_F(MainWindowStartUp, TheConnectionDialogOpensWhenTheStoredPortDoesNotOpen) 
                 stored.contains("Background%20Color=0"))
         << qPrintable(stored);
     window->close();
+}
+
+// The Ping Test window sends nothing to the radio: its packet, its size box and its
+// close.
+TEST_F(PingTestWindowTest, TheKeyboardEditsAndLeavesTheSizeBox) {
+    const QString cycle = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    EXPECT_EQ(GenerateTestPacket(9999), cycle.repeated(161) + cycle.left(17));
+    EXPECT_EQ(GenerateTestPacket(1) + GenerateTestPacket(0) + GenerateTestPacket(-7),
+              "0" + cycle.left(10).repeated(2));
+    // What was typed, then what the box keeps of it when left.
+    for (const QString& c : QStringLiteral("9999=9999|10=10|1=1|1 2=1 2|10000=64|0=64|=64|  =64|"
+                                           "12a=64|-5=64|/=64|:=64|0 0=64")
+                                .split(u'|'))
+        EXPECT_EQ(ValidatedPacketSizeText(c.section(u'=', 0, 0), 64), c.section(u'=', 1))
+            << qPrintable(c);
+    EXPECT_EQ(ReadPacketSize(QStringLiteral(" 1 2")), 12);
+    // The keys it takes: digits, Backspace, Enter and space.
+    EXPECT_TRUE(PacketSizeKeyPasses('0') && PacketSizeKeyPasses('9') && PacketSizeKeyPasses(8) &&
+                PacketSizeKeyPasses(13) && PacketSizeKeyPasses(32));
+    EXPECT_FALSE(PacketSizeKeyPasses('/') || PacketSizeKeyPasses(':') || PacketSizeKeyPasses(9));
+    // The window itself.
+    suite = std::make_unique<Suite>(messages, status, surfaces);
+    store = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("s.ini")));
+    int tiles = 0;
+    suite->settings.TXTestSize = 12;
+    PingTestWindow ping(*suite, *store, PingTestWindow::Hooks{[&tiles] { ++tiles; }});
+    ping.show();
+    EXPECT_EQ(ping.TXTestData(), QStringLiteral("0123456789AB"));
+    clickIntoBox(ping.sizeBox());
+    expectKeyboardEditing(ping.sizeBox());
+    // Create Data keeps the size for the next run, as a plain number.
+    ping.sizeBox()->setText(QStringLiteral(" 3 0"));
+    QTest::mouseClick(ping.createButton(), Qt::LeftButton);
+    EXPECT_EQ(std::tuple(ping.TXTestData().size(), store->read("Settings", "TXTestSize")),
+              std::tuple(30, QStringLiteral("30")));
+    // Closing stops the ping test and tiles the windows.
+    suite->flags.PingTestStopped = false;
+    ping.close();
+    EXPECT_EQ(std::tuple(suite->flags.PingTestStopped, tiles), std::tuple(true, 1));
 }

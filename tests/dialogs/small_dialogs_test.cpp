@@ -1,83 +1,32 @@
-// The small windows and the input rules of "Port Select": the Ping Test window
-// (it sends nothing to the radio: its packet, its size box and its close), the About
-// box, and the ranges and defaults of every test and meter, the order of the
-// thresholds on rising and falling scales, IP parts and the TCP port.
+// The About box and the input rules of "Port Select": the ranges and defaults of every test and
+// meter, the order of the thresholds on rising and falling scales, IP parts and the TCP port.
 
-#include "app/suite.h"
-#include "core/settings_store.h"
 #include "dialogs/about_box.h"
 #include "dialogs/about_text.h"
 #include "dialogs/connection_inputs.h"
-#include "dialogs/packet_generator.h"
-#include "dialogs/ping_test_window.h"
-#include "support/fakes.h"
-#include "support/keyboard_editing.h"
 
-#include <QTemporaryDir>
+#include <QTest>
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
-TEST(PingTestWindowTest, TheKeyboardEditsAndLeavesTheSizeBox) {
-    const QString cycle = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    EXPECT_EQ(GenerateTestPacket(9999), cycle.repeated(161) + cycle.left(17));
-    EXPECT_EQ(GenerateTestPacket(1) + GenerateTestPacket(0) + GenerateTestPacket(-7),
-              "0" + cycle.left(10).repeated(2));
-    // What was typed, then what the box keeps of it when left.
-    const char* kept =
-        "9999=9999|10=10|1=1|1 2=1 2|10000=64|0=64|=64|  =64|12a=64|-5=64|/=64|:=64|0 0=64";
-    for (const QString& c : QString::fromLatin1(kept).split(u'|'))
-        EXPECT_EQ(ValidatedPacketSizeText(c.section(u'=', 0, 0), 64), c.section(u'=', 1))
-            << qPrintable(c);
-    EXPECT_EQ(ReadPacketSize(QStringLiteral(" 1 2")), 12);
-    // The keys it takes: digits, Backspace, Enter and space.
-    EXPECT_TRUE(PacketSizeKeyPasses('0') && PacketSizeKeyPasses('9') && PacketSizeKeyPasses(8) &&
-                PacketSizeKeyPasses(13) && PacketSizeKeyPasses(32));
-    EXPECT_FALSE(PacketSizeKeyPasses('/') || PacketSizeKeyPasses(':') || PacketSizeKeyPasses(9));
-    // The window itself.
-    ScriptedMessages messages;
-    RecordedStatus status;
-    TestSurfaces surfaces;
-    Suite suite{messages, status, surfaces};
-    QTemporaryDir dir;
-    SettingsStore store{dir.filePath(QStringLiteral("s.ini"))};
-    int tiles = 0;
-    suite.settings.TXTestSize = 12;
-    PingTestWindow window(suite, store, PingTestWindow::Hooks{[&tiles] { ++tiles; }});
-    window.show();
-    EXPECT_EQ(window.TXTestData(), QStringLiteral("0123456789AB"));
-    clickIntoBox(window.sizeBox());
-    expectKeyboardEditing(window.sizeBox());
-    // Create Data keeps the size for the next run, as a plain number.
-    window.sizeBox()->setText(QStringLiteral(" 3 0"));
-    QTest::mouseClick(window.createButton(), Qt::LeftButton);
-    EXPECT_EQ(window.TXTestData().size(), 30);
-    EXPECT_EQ(store.read(QStringLiteral("Settings"), QStringLiteral("TXTestSize")),
-              QStringLiteral("30"));
-    // Closing stops the ping test and tiles the windows.
-    suite.flags.PingTestStopped = false;
-    window.close();
-    EXPECT_EQ(std::tuple(suite.flags.PingTestStopped, tiles), std::tuple(true, 1));
-}
-
 // The box shows this build's contact block (CR LF lines in the text, plain line
-// breaks on the screen) and slides into place; OK closes it.
+// breaks on the screen) and slides into place; OK closes it. Each wait ends as soon
+// as it is met.
 TEST(AboutBoxTest, ShowsThisBuildsTextAndAnimatesIntoPlace) {
-    constexpr int kBoundMs = 30000; // generous: each wait ends as soon as it is met
     EXPECT_EQ(VersionLine(2, 9) + VersionLine(2, 10), QStringLiteral("Version: 2.09Version: 2.10"));
     EXPECT_EQ(AboutContactText(2, 0, 0).count(QStringLiteral("\r\n")), 7);
     QPointer<AboutBox> box = new AboutBox;
     box->setAttribute(Qt::WA_DeleteOnClose);
     EXPECT_EQ(box->nameLabel()->text(), QStringLiteral("Veltrane Systems"));
-    const QStringList lines = box->textBox()->toPlainText().split(u'\n');
-    ASSERT_EQ(lines.size(), 8);
-    EXPECT_EQ(
-        QStringList({lines[2].left(5), lines[3].left(5), lines[5].left(7), lines[6], lines[7]}),
-        QStringList({"Tel: ", "Fax: ", "email: ", "Version: 2.00", "Revision: 0"}));
+    const QString text = box->textBox()->toPlainText();
+    EXPECT_TRUE(text.count(u'\n') == 7 && text.contains("\nTel: ") && text.contains("\nFax: ") &&
+                text.contains("\nemail: ") && text.endsWith("\nVersion: 2.00\nRevision: 0"))
+        << qPrintable(text);
     box->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !box->animationRunning(); }, kBoundMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !box->animationRunning(); }, 30000));
     EXPECT_EQ(box->animationSteps(), 28);
     box->okButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return box.isNull(); }, kBoundMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.isNull(); }, 30000));
 }
 
 TEST(PortSelectInputs, ThresholdDefaultsRangesAndOrderIpPartsAndTheTcpPort) {
@@ -91,9 +40,6 @@ TEST(PortSelectInputs, ThresholdDefaultsRangesAndOrderIpPartsAndTheTcpPort) {
         const ThresholdRanges r = RangeTexts(marginal, bad, MeterScaleEnds(test, meter));
         EXPECT_EQ(QStringList({marginal, bad, r.good, r.marginal, r.bad}).join(' '), expected);
     }
-    // The marginal range shows the boxes' texts as typed.
-    const ThresholdRanges asTyped = RangeTexts("8 5", "70", {0, 100});
-    EXPECT_EQ(asTyped.good + asTyped.marginal, QStringLiteral("(100 to 86)(8 5 to 70)"));
     // Thresholds must keep the scale order (r: 0 to 100, f: -40 down to -110). Which
     // threshold, what was typed, the other one, the value held before: kept.
     for (const QString& c : QStringLiteral("r0,60,70,85=85|r0,100,70,85=85|r0,86,70,85=86|"
@@ -107,8 +53,6 @@ TEST(PortSelectInputs, ThresholdDefaultsRangesAndOrderIpPartsAndTheTcpPort) {
                   c.section(u'=', 1))
             << qPrintable(c);
     }
-    EXPECT_TRUE(ThresholdKeyAccepted(QLatin1Char('7')) && ThresholdKeyAccepted(QLatin1Char('-')));
-    EXPECT_FALSE(ThresholdKeyAccepted(QLatin1Char('.')) || ThresholdKeyAccepted(QLatin1Char('a')));
     EXPECT_EQ(std::tuple(BoxNumber(" -8 0"), BoxNumber("-")), std::tuple(-80.0, 0.0));
     // IP parts and the TCP port (what the boxes refuse is left to the dialog's test).
     const TcpPortCheck highest = CheckTcpPort(QStringLiteral("65535")), empty = CheckTcpPort({});
