@@ -233,6 +233,14 @@ TEST_F(PortSelectTest, OkIsRefusedWhileAnotherRadioOperationRuns) {
              "Port=2", "Baud=5", "Port1%20USB=0", "Marginal%20Stop%20Light%2000=-78",
              "Bad%20Stop%20Light%2011=70", "TCP%20Port=5000", "COM3=" + emulator.devicePath()})
         EXPECT_TRUE(storedText().contains(line)) << qPrintable(line + '\n' + storedText());
+    // A port with no radio behind it is refused, and the link that worked opens again.
+    suite->settings.ComPortDevices[0] = QStringLiteral("/dev/no-such-radio");
+    const QPointer<ConnectionDialog> again = openDialog();
+    again->portBox()->setCurrentIndex(0);
+    clickOk(again);
+    EXPECT_EQ(std::tuple(again && again->isVisible(), suite->link.PortIsOpen,
+                         suite->link.portSettings.CommPort, suite->settings.BaudText),
+              std::tuple(true, true, 3, QStringLiteral("9600")));
 }
 
 TEST_F(PortSelectTest, ClosingTheDialogWhileOkConnectsWaitsForTheConnect) {
