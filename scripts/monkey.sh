@@ -5,7 +5,7 @@
 # and the actions so far; the whole action list is kept in monkey-SEED.log.
 # Usage: scripts/monkey.sh [MINUTES] [SEED]
 # VELTRANE_MONKEY_KEEP_GOING=1 carries on after a failure; VELTRANE_MONKEY_SKIP names
-# action classes to leave out (see tests/monkey/monkey_options.h).
+# action classes to leave out (the names in the action table of tests/monkey/monkey_test.cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-10}
