@@ -327,7 +327,7 @@ struct Monkey : public QObject, public MainWindowOnEmulator {
     bool calm() const { return stage_ < stages_.size(); }
     void beginCalm(bool exit) {
         state_.clear();
-        stopAction_ = linkUp_ = portTried_ = false;
+        stopAction_ = linkUp_ = portTried_ = faultsOff_ = false;
         exiting_ = exit;
         stages_ = exit ? std::span<const Stage>(kExit) : std::span<const Stage>(kCheck);
         stage_ = 0;
@@ -336,8 +336,10 @@ struct Monkey : public QObject, public MainWindowOnEmulator {
     }
     bool inputsReturned() { return running_.empty(); }
     bool linkBack() {
-        for (const char* off : {"silent 0", "garbage 0", "split 1", "late 0"})
-            control(off);
+        // The faults are switched off once; after that only the link is asked about.
+        if (!std::exchange(faultsOff_, true))
+            for (const char* off : {"silent 0", "garbage 0", "split 1", "late 0"})
+                control(off);
         control("path", [this](const QString& reply) { linkUp_ = reply.startsWith("ok"); });
         return linkUp_ && now() - stageSinceMs_ >= 2000;
     }
@@ -543,7 +545,8 @@ struct Monkey : public QObject, public MainWindowOnEmulator {
     QSet<int> running_, returned_; // inputs given and not yet returned; returned
     std::span<const Stage> stages_;
     std::size_t stage_ = 0;
-    bool busy_ = false, advancing_ = false, exiting_ = false, linkUp_ = false, portTried_ = false;
+    bool busy_ = false, advancing_ = false, exiting_ = false, linkUp_ = false, portTried_ = false,
+         faultsOff_ = false;
     QString state_, startDestination_, recordingPath_;
     qint64 counted_ = -1, lastTurnMs_ = 0, nextCheckMs_ = 0, stageSinceMs_ = 0;
     int nextAction_ = 0, stopAction_ = 0, exitAction_ = 0;
