@@ -25,19 +25,6 @@
 inline const QByteArray kEnterAt = QByteArrayLiteral("AT+++\r");
 inline const QByteArray kLeaveAt = radio::bytes({0xCC, 'A', 'T', 'O', 0x0D});
 
-// The one of `items` (actions, buttons) captioned `text`, or null.
-template <typename Item> Item* called(const QList<Item*>& items, const QString& text) {
-    for (Item* item : items)
-        if (item->text() == text)
-            return item;
-    return nullptr;
-}
-
-// The push button captioned `text` inside `parent`, or null.
-inline QPushButton* buttonCalled(QWidget* parent, const QString& text) {
-    return called(parent->findChildren<QPushButton*>(), text);
-}
-
 // Opens `title` in the menu bar with the mouse and clicks its `entry`.
 inline void chooseFromMenu(MainWindow& window, const QString& title, const QString& entry) {
     QMenuBar* bar = window.menuBar();

@@ -69,8 +69,7 @@ private:
 class PortSelectTest : public MainWindowOnEmulator {
 protected:
     static QPushButton* button(QWidget* dialog, const char* text) {
-        const auto all = dialog->findChildren<QPushButton*>();
-        return *std::find_if(all.begin(), all.end(), [text](auto* b) { return b->text() == text; });
+        return buttonCalled(dialog, QString::fromLatin1(text));
     }
     static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     // Gives a box the focus with a click, as the user does, and types over its text

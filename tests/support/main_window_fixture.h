@@ -9,8 +9,22 @@
 #include "ui/window_surfaces.h"
 
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <memory>
+
+// The one of `items` (actions, buttons) captioned `text`, or null.
+template <typename Item> Item* called(const QList<Item*>& items, const QString& text) {
+    for (Item* item : items)
+        if (item->text() == text)
+            return item;
+    return nullptr;
+}
+
+// The push button captioned `text` inside `parent`, or null.
+inline QPushButton* buttonCalled(QWidget* parent, const QString& text) {
+    return called(parent->findChildren<QPushButton*>(), text);
+}
 
 // The whole suite with its real main window (offscreen), its settings in a
 // temporary store and its radio link on a fresh rm7700-emu.
